@@ -1,0 +1,3 @@
+#pragma once
+// placeholder, replaced by the case object
+class TCaseObject {};

@@ -1,0 +1,155 @@
+#include "core/casedatamodule.h"
+
+#include "core/database.h"
+#include "core/schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+Tm_CaseDataModule *g_instance = nullptr;
+int g_generation = 0;
+
+void removeSqliteFiles(const QString &file)
+{
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+        QFile::remove(file + suffix);
+}
+
+} // namespace
+
+Tm_CaseDataModule::Tm_CaseDataModule(const QString &workingDir, const DbConfig &config)
+    : m_workingDir(workingDir), m_config(config)
+{
+    ++g_generation;
+    m_mainName = QStringLiteral("zybl_main_%1").arg(g_generation);
+    m_icd10Name = QStringLiteral("zybl_icd10_%1").arg(g_generation);
+}
+
+Tm_CaseDataModule::~Tm_CaseDataModule()
+{
+    Db::close(m_mainName);
+    Db::close(m_icd10Name);
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+Tm_CaseDataModule *Tm_CaseDataModule::instance()
+{
+    return g_instance;
+}
+
+QSqlDatabase Tm_CaseDataModule::mainDb() const
+{
+    return QSqlDatabase::database(m_mainName, false);
+}
+
+QSqlDatabase Tm_CaseDataModule::icd10Db() const
+{
+    return QSqlDatabase::database(m_icd10Name, false);
+}
+
+DataLink Tm_CaseDataModule::resolveMain(const QString &workingDir, const QString &udlPath)
+{
+    const QString udl = udlPath.isEmpty() ? QDir(workingDir).absoluteFilePath(DataLinkFile::kFileName) : udlPath;
+    if (!udlPath.isEmpty() || QFileInfo::exists(udl))
+        return DataLinkFile::read(udl);
+    DataLink link;
+    link.ok = true;
+    link.config = DataLinkFile::embeddedDefault(workingDir);
+    return link;
+}
+
+bool Tm_CaseDataModule::openMain(const DbConfig &config, const QString &connectionName, bool mayCreate,
+                                 QString *error, bool *changed)
+{
+    const bool isNewFile = config.dialect == Dialect::SQLite && !QFileInfo::exists(config.file);
+    if (isNewFile && !mayCreate) {
+        // Let Db::open say that the file is missing.
+        return Db::open(config, connectionName, Db::OpenMode::ReadWrite, error);
+    }
+    const auto mode = isNewFile ? Db::OpenMode::CreateReadWrite : Db::OpenMode::ReadWrite;
+    if (!Db::open(config, connectionName, mode, error))
+        return false;
+    QString why;
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        ok = Schema::ensureMain(db, &why, changed);
+    }
+    if (ok)
+        return true;
+    Db::close(connectionName);
+    if (isNewFile)
+        removeSqliteFiles(config.file); // never leave a half-created database behind
+    if (error)
+        *error = QStringLiteral("无法建立或升级%1的表结构: %2").arg(config.describe(), why);
+    return false;
+}
+
+bool Tm_CaseDataModule::openIcd10(const QString &workingDir, const QString &connectionName, QString *error,
+                                  bool *changed)
+{
+    DbConfig config;
+    config.dialect = Dialect::SQLite;
+    config.file = QDir(workingDir).absoluteFilePath(kIcd10File);
+    if (changed)
+        *changed = false;
+
+    // Create or complete the library with a short read-write connection first.
+    const bool isNewFile = !QFileInfo::exists(config.file);
+    {
+        const QString probeName = connectionName + QStringLiteral("_setup");
+        if (!Db::open(config, probeName, isNewFile ? Db::OpenMode::CreateReadWrite : Db::OpenMode::ReadOnly, error))
+            return false;
+        QSqlDatabase db = QSqlDatabase::database(probeName, false);
+        const bool hasTable = Schema::tableExists(db, QStringLiteral("BMK_Icd10"));
+        db = QSqlDatabase();
+        if (!hasTable) {
+            Db::close(probeName);
+            if (!Db::open(config, probeName, Db::OpenMode::CreateReadWrite, error))
+                return false;
+            QString why;
+            bool ok = false;
+            {
+                QSqlDatabase rw = QSqlDatabase::database(probeName, false);
+                ok = Schema::ensureIcd10(rw, &why, changed);
+                // A library is read by everyone and written rarely: keep the plain journal.
+                if (ok)
+                    Db::exec(rw, QStringLiteral("PRAGMA journal_mode=DELETE"), nullptr);
+            }
+            if (!ok) {
+                Db::close(probeName);
+                if (isNewFile)
+                    removeSqliteFiles(config.file);
+                if (error)
+                    *error = QStringLiteral("无法建立诊断编码库“%1”: %2").arg(QDir::toNativeSeparators(config.file), why);
+                return false;
+            }
+        }
+        Db::close(probeName);
+    }
+    return Db::open(config, connectionName, Db::OpenMode::ReadOnly, error);
+}
+
+std::unique_ptr<Tm_CaseDataModule> Tm_CaseDataModule::create(const QString &workingDir, QString *error)
+{
+    const DataLink link = resolveMain(workingDir);
+    if (!link.ok) {
+        if (error)
+            *error = link.error;
+        return nullptr;
+    }
+    // Only the embedded default is created; a file named by a data-link file must exist,
+    // so that a mistyped path never starts an empty database beside the real one.
+    const bool embedded = !QFileInfo::exists(QDir(workingDir).absoluteFilePath(DataLinkFile::kFileName));
+    std::unique_ptr<Tm_CaseDataModule> module(new Tm_CaseDataModule(workingDir, link.config));
+    if (!openMain(link.config, module->m_mainName, embedded, error))
+        return nullptr;
+    if (!openIcd10(workingDir, module->m_icd10Name, error))
+        return nullptr;
+    g_instance = module.get();
+    return module;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "core/datalink.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <memory>
+
+// Owns the two connections and the services every screen shares. There is one
+// instance while the program runs; screens reach it through instance().
+class Tm_CaseDataModule : public QObject
+{
+    Q_OBJECT
+
+public:
+    inline static const QString kIcd10File = QStringLiteral("ZYBLBMKLib.db");
+
+    // Opens the main database named by ZYDataLink.udl in `workingDir` (or the
+    // embedded zybl.db there, created on first start) and the diagnosis
+    // library, creating or upgrading schemas as needed. nullptr with one clear
+    // message in `error` when either cannot be opened.
+    static std::unique_ptr<Tm_CaseDataModule> create(const QString &workingDir, QString *error);
+
+    ~Tm_CaseDataModule() override;
+
+    static Tm_CaseDataModule *instance();
+
+    QSqlDatabase mainDb() const;     // every table but the ICD-10 catalogue
+    QSqlDatabase icd10Db() const;    // the read-only diagnosis library
+    Dialect dialect() const { return m_config.dialect; }
+    const DbConfig &config() const { return m_config; }
+    QString workingDir() const { return m_workingDir; }
+
+    // The steps of create(), for zyblctl.
+    // Which database the working directory names: the data-link file's, else the embedded default.
+    static DataLink resolveMain(const QString &workingDir, const QString &udlPath = QString());
+    // Opens (creating the embedded default when allowed) and brings the schema up to date.
+    static bool openMain(const DbConfig &config, const QString &connectionName, bool mayCreate,
+                         QString *error, bool *changed = nullptr);
+    // Creates the library file with its empty table when missing, then opens it read-only.
+    static bool openIcd10(const QString &workingDir, const QString &connectionName, QString *error,
+                          bool *changed = nullptr);
+
+private:
+    Tm_CaseDataModule(const QString &workingDir, const DbConfig &config);
+
+    QString m_workingDir;
+    DbConfig m_config;
+    QString m_mainName;
+    QString m_icd10Name;
+};
