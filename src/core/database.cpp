@@ -16,7 +16,8 @@ QString driverText(const QSqlError &error)
         text = error.driverText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
-    return text;
+    return text.simplified(); // one line: libpq's messages span several
+
 }
 
 bool openSqlite(const DbConfig &config, const QString &name, Db::OpenMode mode, QString *error)

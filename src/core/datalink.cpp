@@ -115,8 +115,9 @@ DataLink parse(const QString &connectionString, const QString &baseDir, const QS
             link.error = QStringLiteral("数据连接文件“%1”没有给出 Data Source (数据库文件)。%2").arg(source, hint());
             return link;
         }
+        // Data-link files written on Windows use backslashes.
         link.config.dialect = Dialect::SQLite;
-        link.config.file = QDir::cleanPath(QDir(baseDir).absoluteFilePath(QDir::fromNativeSeparators(dataSource)));
+        link.config.file = QDir::cleanPath(QDir(baseDir).absoluteFilePath(QString(dataSource).replace(QLatin1Char('\\'), QLatin1Char('/'))));
         link.ok = true;
         return link;
     }
