@@ -1,5 +1,6 @@
 // Start-up: the application, the data module with both databases, then the window.
 #include "core/casedatamodule.h"
+#include "core/printjob.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,9 +31,7 @@ bool hasDisplay()
 void setUpLookAndText(QApplication &app)
 {
     app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    // Screens and printouts name the GB2312 faces; map them to installed CJK fonts.
-    QFont::insertSubstitution(QStringLiteral("楷体_GB2312"), QStringLiteral("AR PL UKai CN"));
-    QFont::insertSubstitution(QStringLiteral("宋体"), QStringLiteral("Noto Serif CJK SC"));
+    InstallFontSubstitutions();
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPointSize(10);
     app.setFont(font);

@@ -182,8 +182,10 @@ public:
 
     bool list(int no, const QStringList &value)
     {
-        if (value.size() > std::numeric_limits<qint32>::max())
+        if (value.size() > std::numeric_limits<qint32>::max()) {
+            flush();
             return m_ok = false;
+        }
         if (!integer(no, qint32(value.size())))
             return false;
         for (const QString &entry : value)
@@ -206,8 +208,10 @@ private:
 
     bool putLength(quint8 kind, qsizetype length)
     {
-        if (length > qsizetype(std::numeric_limits<quint32>::max()))
+        if (length > qsizetype(std::numeric_limits<quint32>::max())) {
+            flush(); // the values before it are fine
             return m_ok = false; // no stored length can say it
+        }
         putByte(kind);
         char le[4];
         qToLittleEndian(quint32(length), le);
@@ -217,8 +221,12 @@ private:
 
     void putByte(quint8 byte) { put(reinterpret_cast<const char *>(&byte), 1); }
 
+    // After a failed write the rest of the section is dropped, so that what
+    // reaches the device is whole values up to the failure, then the tail.
     void put(const char *data, qsizetype size)
     {
+        if (!m_ok)
+            return;
         if (size >= kBufferSize) {
             flush();
             write(data, size);
@@ -231,14 +239,14 @@ private:
 
     void flush()
     {
-        if (!m_buffer.isEmpty())
+        if (m_ok && !m_buffer.isEmpty())
             write(m_buffer.constData(), m_buffer.size());
         m_buffer.clear();
     }
 
     void write(const char *data, qsizetype size)
     {
-        if (m_ok && m_device.write(data, size) != size)
+        if (m_device.write(data, size) != size)
             m_ok = false;
     }
 
@@ -281,7 +289,7 @@ public:
         if (!readKind(no, -1, kind))
             return false;
         if (kind == KindDouble) {
-            const char *p;
+            const char *p = nullptr;
             if (!take(no, -1, 8, p))
                 return false;
             const quint64 bits = qFromLittleEndian<quint64>(p);
@@ -350,7 +358,7 @@ private:
 
     bool readKind(int no, int entry, quint8 &kind)
     {
-        const char *p;
+        const char *p = nullptr;
         if (!take(no, entry, 1, p))
             return false;
         kind = quint8(*p);
@@ -359,7 +367,7 @@ private:
 
     bool readIntPayload(int no, int entry, quint8 kind, qint32 &value)
     {
-        const char *p;
+        const char *p = nullptr;
         switch (kind) {
         case KindInt8:
             if (!take(no, entry, 1, p))
@@ -382,14 +390,15 @@ private:
     // A length is trusted only as far as the bytes that are left.
     bool readLength(int no, int entry, qsizetype unit, qsizetype &length)
     {
-        const char *p;
+        const char *p = nullptr;
         if (!take(no, entry, 4, p))
             return false;
         const quint32 raw = qFromLittleEndian<quint32>(p);
         if (qsizetype(raw) > left() / unit) {
+            const QString why = QStringLiteral("end of stream (length %1, %2 bytes left)")
+                                    .arg(raw).arg(left());
             m_pos = m_data.size();
-            return fail(no, entry, QStringLiteral("length %1 is more than the %2 bytes left")
-                                       .arg(raw).arg(left()));
+            return fail(no, entry, why);
         }
         length = qsizetype(raw);
         return true;
@@ -402,7 +411,7 @@ private:
         if (!readKind(no, entry, kind))
             return false;
         qsizetype length;
-        const char *p;
+        const char *p = nullptr;
         switch (kind) {
         case KindShortText:
             if (!take(no, entry, 1, p))
@@ -510,16 +519,16 @@ bool TCaseObject::fromBytes(const QByteArray &bytes, QString *error)
     return mainOk && tailOk;
 }
 
-void TCaseObject::SplitPackedText(const QString &packed, QStringList &slots)
+void TCaseObject::SplitPackedText(const QString &packed, QStringList &slotList)
 {
-    for (QString &slot : slots)
+    for (QString &slot : slotList)
         slot.clear();
-    const qsizetype count = slots.size();
+    const qsizetype count = slotList.size();
     qsizetype index = 0;
     qsizetype from = 0;
     while (index < count) {
         const qsizetype bel = packed.indexOf(QChar(7), from);
-        slots[index] = packed.mid(from, bel < 0 ? -1 : bel - from);
+        slotList[index] = packed.mid(from, bel < 0 ? -1 : bel - from);
         if (bel < 0)
             break;
         from = bel + 1;

@@ -80,7 +80,7 @@ public:
 
     // Empties every slot, then fills them from the BEL-separated pieces of
     // `packed`. The list keeps its size; pieces beyond the last slot are dropped.
-    static void SplitPackedText(const QString &packed, QStringList &slots);
+    static void SplitPackedText(const QString &packed, QStringList &slotList);
 
     // Age as shown to users: "N岁" from two years on, "N月" from 60 days on,
     // else "N天". The day count is the whole days between the two moments,

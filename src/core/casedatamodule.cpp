@@ -1,6 +1,9 @@
 #include "core/casedatamodule.h"
 
+#include "core/corestore.h"
 #include "core/database.h"
+#include "core/fieldtext.h"
+#include "core/jpegcodec.h"
 #include "core/schema.h"
 
 #include <QDir>
@@ -152,4 +155,52 @@ std::unique_ptr<Tm_CaseDataModule> Tm_CaseDataModule::create(const QString &work
         return nullptr;
     g_instance = module.get();
     return module;
+}
+
+int Tm_CaseDataModule::GetNextSN(int kind)
+{
+    return CoreStore(mainDb()).nextSN(kind);
+}
+
+QString Tm_CaseDataModule::GetUserNameBySN(int userSN)
+{
+    return CoreStore(mainDb()).userName(userSN);
+}
+
+QString Tm_CaseDataModule::GetSectionNameBySN(int sectionSN)
+{
+    return CoreStore(mainDb()).sectionName(sectionSN);
+}
+
+bool Tm_CaseDataModule::LoadUserPicture(const QString &userSN, QImage *picture)
+{
+    bool isNumber = false;
+    const int key = userSN.trimmed().toInt(&isNumber);
+    if (!isNumber || !picture)
+        return false;
+    QByteArray bytes;
+    if (CoreStore(mainDb()).userPicture(key, &bytes) != CoreStore::Found::Yes)
+        return false;
+    QImage decoded;
+    if (bytes.isEmpty() || !JpegCodec::decode(bytes, &decoded)) {
+        *picture = QImage();
+        return false;
+    }
+    *picture = decoded;
+    return true;
+}
+
+bool Tm_CaseDataModule::AddUsageTemplate(const QString &name, const QString &usage, const QString &advice)
+{
+    return CoreStore(mainDb()).addUsageTemplate(name, usage, advice);
+}
+
+void Tm_CaseDataModule::DeleteUsageTemplate(int recordSN)
+{
+    CoreStore(mainDb()).deleteUsageTemplate(recordSN);
+}
+
+QString Tm_CaseDataModule::LockOwnerText(int lockOwnerSN)
+{
+    return FieldText::LockOwner(lockOwnerSN, [this](int sn) { return GetUserNameBySN(sn); });
 }

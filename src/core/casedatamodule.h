@@ -2,6 +2,7 @@
 
 #include "core/datalink.h"
 
+#include <QImage>
 #include <QObject>
 #include <QSqlDatabase>
 #include <memory>
@@ -30,6 +31,21 @@ public:
     Dialect dialect() const { return m_config.dialect; }
     const DbConfig &config() const { return m_config; }
     QString workingDir() const { return m_workingDir; }
+
+    // Shared services.
+    // The next serial number of a kind 0..8 (cases, Western drugs, herbs,
+    // formulas, prescriptions, outpatient visits, check notes, examination
+    // sheets, fee batches); -1 on failure or for any other kind.
+    int GetNextSN(int kind);
+    QString GetUserNameBySN(int userSN);
+    QString GetSectionNameBySN(int sectionSN);
+    // The user's photograph into `picture`: true when decoded; an empty or
+    // undecodable picture clears it and gives false; no such user leaves it alone.
+    bool LoadUserPicture(const QString &userSN, QImage *picture);
+    bool AddUsageTemplate(const QString &name, const QString &usage, const QString &advice);
+    void DeleteUsageTemplate(int recordSN);
+    // Display text of a case's sealer ("无", "管理员" or the user's name).
+    QString LockOwnerText(int lockOwnerSN);
 
     // The steps of create(), for zyblctl.
     // Which database the working directory names: the data-link file's, else the embedded default.

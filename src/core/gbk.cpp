@@ -66,3 +66,42 @@ QString toUnicode(const QByteArray &bytes)
 }
 
 } // namespace Gbk
+
+namespace Gbk {
+
+QString toUnicode(const QByteArray &bytes, QList<int> *starts)
+{
+    QString result;
+    starts->clear();
+    iconv_t cd = iconv_open("UTF-16LE", "GBK");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return result;
+    result.reserve(bytes.size());
+    starts->reserve(bytes.size());
+    const int size = int(bytes.size());
+    for (int pos = 0; pos < size;) {
+        const int length = qMin(characterLength(uchar(bytes.at(pos))), size - pos);
+        char16_t units[4];
+        char *inPtr = const_cast<char *>(bytes.constData()) + pos;
+        size_t inLeft = size_t(length);
+        char *outPtr = reinterpret_cast<char *>(units);
+        size_t outLeft = sizeof units;
+        const size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        const int produced = int((sizeof units - outLeft) / 2);
+        if (rc == size_t(-1) || produced == 0) {
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            result += QChar(0xFFFD);
+            starts->append(pos);
+        } else {
+            for (int i = 0; i < produced; ++i) {
+                result += QChar(units[i]);
+                starts->append(pos);
+            }
+        }
+        pos += length;
+    }
+    iconv_close(cd);
+    return result;
+}
+
+} // namespace Gbk

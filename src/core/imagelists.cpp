@@ -1,0 +1,46 @@
+#include "core/imagelists.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace ImageLists {
+
+QPixmap Dustbin(int index)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor body(96, 110, 124);
+    const QColor edge(48, 56, 64);
+
+    // The bin: a tapered body with ribs.
+    QPainterPath bin;
+    bin.moveTo(8, 11);
+    bin.lineTo(24, 11);
+    bin.lineTo(22, 30);
+    bin.lineTo(10, 30);
+    bin.closeSubpath();
+    p.setPen(QPen(edge, 1));
+    p.setBrush(body);
+    p.drawPath(bin);
+    p.setPen(QPen(edge.lighter(150), 1));
+    for (int x : {13, 16, 19})
+        p.drawLine(x, 14, x, 27);
+
+    // The lid: flat when closed, tipped back when open.
+    p.setPen(QPen(edge, 1));
+    p.setBrush(body.lighter(120));
+    if (index == 0) {
+        p.drawRect(QRectF(6, 7, 20, 3));
+        p.drawRect(QRectF(13, 4.5, 6, 2.5));
+    } else {
+        p.translate(24, 9);
+        p.rotate(-55);
+        p.drawRect(QRectF(-20, -3, 20, 3));
+        p.drawRect(QRectF(-13, -5.5, 6, 2.5));
+    }
+    return pixmap;
+}
+
+} // namespace ImageLists

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/usersecurity.h"
+
+#include <QString>
+
+// Launchers of other screens' dialogs: each shows its dialog modally and
+// returns the modal result, 1 (OK) or 2 (cancel). A screen that has not been
+// built yet answers cancel.
+
+// Case list; `caseNumber` is -1 unless a case is chosen. `section` -1 lists all.
+int SelectCase(const CUserSecurityData &user, const QString &prompt, quint8 discharged, int section, int &caseNumber);
+// Login; true when an operator logged in.
+bool ShowLoginDialog(CUserSecurityData &user);
+int SelectFormula(const QString &prompt, int &formulaSN, QString &formulaName);
+// An empty prompt opens the maintenance of the herb categories.
+int SelectHerbType(const QString &prompt, int &typeSN, QString &typeName);
+// `caseNumber` -1 lists the prescriptions of every case.
+int SelectRecipe(const QString &prompt, int &recipeSN, int caseNumber);
