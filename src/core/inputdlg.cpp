@@ -1,5 +1,7 @@
 #include "core/inputdlg.h"
 
+#include "core/dialogbuttons.h"
+
 #include <QDateEdit>
 #include <QDateTime>
 #include <QHBoxLayout>
@@ -31,23 +33,12 @@ Tm_InputDlg::Tm_InputDlg(QWidget *parent) : QDialog(parent)
     m_DateTimePicker_Time->setObjectName(QStringLiteral("m_DateTimePicker_Time"));
     m_DateTimePicker_Time->setDisplayFormat(kTimeFormat);
 
-    m_BitBtn_Ok = new QPushButton(QStringLiteral("确定(&O)"), this);
-    m_BitBtn_Ok->setObjectName(QStringLiteral("m_BitBtn_Ok"));
-    m_BitBtn_Ok->setDefault(true);
-    m_BitBtn_Cancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    m_BitBtn_Cancel->setObjectName(QStringLiteral("m_BitBtn_Cancel"));
-    connect(m_BitBtn_Ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-
     auto *pickers = new QHBoxLayout;
     pickers->addWidget(m_DateTimePicker_Date);
     pickers->addWidget(m_DateTimePicker_Time);
     pickers->addStretch();
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_BitBtn_Ok);
-    buttons->addWidget(m_BitBtn_Cancel);
+    QHBoxLayout *buttons = MakeOkCancelRow(this, m_BitBtn_Ok, m_BitBtn_Cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_PromptLable);

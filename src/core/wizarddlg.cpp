@@ -1,5 +1,7 @@
 #include "core/wizarddlg.h"
 
+#include "core/dialogbuttons.h"
+
 #include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
@@ -30,18 +32,7 @@ Tm_WizardDlg::Tm_WizardDlg(QWidget *parent) : QDialog(parent)
     m_itemsLayout = new QGridLayout(m_RadioGroup);
     m_group = new QButtonGroup(this);
 
-    m_BitBtn_Ok = new QPushButton(QStringLiteral("确定(&O)"), this);
-    m_BitBtn_Ok->setObjectName(QStringLiteral("m_BitBtn_Ok"));
-    m_BitBtn_Ok->setDefault(true);
-    m_BitBtn_Cancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    m_BitBtn_Cancel->setObjectName(QStringLiteral("m_BitBtn_Cancel"));
-    connect(m_BitBtn_Ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_BitBtn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_BitBtn_Ok);
-    buttons->addWidget(m_BitBtn_Cancel);
+    QHBoxLayout *buttons = MakeOkCancelRow(this, m_BitBtn_Ok, m_BitBtn_Cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_Label_Heading);

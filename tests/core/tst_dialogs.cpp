@@ -5,10 +5,17 @@
 #include "core/imagelists.h"
 #include "core/inputdlg.h"
 #include "core/launchers.h"
+#include "core/printjob.h"
 #include "core/prompter.h"
+#include "core/shiftcontrols.h"
 #include "core/wizarddlg.h"
 
+#include "common/pdftext.h"
+
 #include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QTemporaryDir>
+#include <QToolBar>
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QGridLayout>
@@ -204,6 +211,57 @@ private slots:
         QCOMPARE(SelectFormula(QString(), key, name), 2);
         QCOMPARE(SelectHerbType(QString(), key, name), 2);
         QCOMPARE(SelectRecipe(QString(), key, -1), 2);
+    }
+
+    void shiftControlsBelow()
+    {
+        QWidget panel;
+        auto *above = new QWidget(&panel);
+        auto *anchor = new QWidget(&panel);
+        auto *level = new QWidget(&panel);
+        auto *below = new QWidget(&panel);
+        auto *grandChild = new QWidget(below);
+        above->move(5, 10);
+        anchor->move(5, 50);
+        level->move(80, 50);
+        below->move(5, 90);
+        grandChild->move(1, 1);
+        ShiftControlsBelow(&panel, anchor, 30);
+        QCOMPARE(above->pos(), QPoint(5, 10));
+        QCOMPARE(anchor->pos(), QPoint(5, 50));
+        QCOMPARE(level->pos(), QPoint(80, 50)); // level with the control: stays
+        QCOMPARE(below->pos(), QPoint(5, 120));
+        QCOMPARE(grandChild->pos(), QPoint(1, 1)); // only direct children move
+        ShiftControlsBelow(&panel, anchor, -30);
+        QCOMPARE(below->pos(), QPoint(5, 90));
+        ShiftControlsBelow(nullptr, anchor, 30);
+        ShiftControlsBelow(&panel, nullptr, 30);
+        ShiftControlsBelow(&panel, anchor, 0);
+        QCOMPARE(below->pos(), QPoint(5, 90));
+    }
+
+    // The preview renders the pages, and its extra button saves them as a PDF.
+    void printPreviewSavesPdf()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("预览"));
+        ScriptedPrompter script;
+        script.answerFile(file, ScriptedPrompter::Kind::SaveFile).acknowledge();
+        int renders = 0;
+        whenShown<QPrintPreviewDialog>([](QPrintPreviewDialog *preview) {
+            QAction *save = preview->findChild<QAction *>(QStringLiteral("m_Action_SavePdf"));
+            QVERIFY(save);
+            save->trigger();
+            preview->reject();
+        });
+        ShowPrintPreview(QStringLiteral("测试页"), [&](PrintJob &job) {
+            ++renders;
+            job.painter().setFont(PrintJob::bodyFont());
+            job.painter().drawText(QPoint(job.margins().left, job.margins().top + 200), QStringLiteral("预览中的文字"));
+        });
+        QVERIFY(renders >= 2); // once for the preview, once for the PDF
+        QVERIFY(PdfText(file + QStringLiteral(".pdf")).contains(QStringLiteral("预览中的文字")));
+        QVERIFY(script.asked.last().text.contains(QStringLiteral("已保存")));
     }
 
     void dustbinAnimation()
