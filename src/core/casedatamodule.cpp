@@ -4,6 +4,7 @@
 #include "core/database.h"
 #include "core/fieldtext.h"
 #include "core/jpegcodec.h"
+#include "core/loginstore.h"
 #include "core/schema.h"
 
 #include <QDir>
@@ -203,4 +204,10 @@ void Tm_CaseDataModule::DeleteUsageTemplate(int recordSN)
 QString Tm_CaseDataModule::LockOwnerText(int lockOwnerSN)
 {
     return FieldText::LockOwner(lockOwnerSN, [this](int sn) { return GetUserNameBySN(sn); });
+}
+
+void Tm_CaseDataModule::WriteLoginoutRecord(const CUserSecurityData *user, int flag)
+{
+    if (user)
+        LoginStore(mainDb()).writeLoginout(*user, flag);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/datalink.h"
+#include "core/usersecurity.h"
 
 #include <QImage>
 #include <QObject>
@@ -44,6 +45,9 @@ public:
     bool LoadUserPicture(const QString &userSN, QImage *picture);
     bool AddUsageTemplate(const QString &name, const QString &usage, const QString &advice);
     void DeleteUsageTemplate(int recordSN);
+    // Appends a login (flag 1) or logout (flag 0) row to the login log;
+    // nothing without a record.
+    void WriteLoginoutRecord(const CUserSecurityData *user, int flag);
     // Display text of a case's sealer ("无", "管理员" or the user's name).
     QString LockOwnerText(int lockOwnerSN);
 

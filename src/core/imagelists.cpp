@@ -43,4 +43,17 @@ QPixmap Dustbin(int index)
     return pixmap;
 }
 
+QPixmap Operator()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(42, 93, 143));
+    p.drawEllipse(QRectF(5, 1.5, 6, 6));
+    p.drawRoundedRect(QRectF(2.5, 8.5, 11, 7), 3, 3);
+    return pixmap;
+}
+
 } // namespace ImageLists

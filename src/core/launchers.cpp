@@ -1,5 +1,9 @@
 #include "core/launchers.h"
 
+#include "core/logindlg.h"
+
+#include <QApplication>
+
 namespace {
 constexpr int kCancel = 2;
 }
@@ -10,9 +14,13 @@ int SelectCase(const CUserSecurityData &, const QString &, quint8, int, int &cas
     return kCancel;
 }
 
-bool ShowLoginDialog(CUserSecurityData &)
+bool ShowLoginDialog(CUserSecurityData &user)
 {
-    return false;
+    TLoginDlg dialog(QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    user = dialog.user();
+    return true;
 }
 
 int SelectFormula(const QString &, int &, QString &)

@@ -49,6 +49,16 @@ public:
     // The clock behind the idle count (milliseconds, monotonic); tests put in their own.
     void setClock(std::function<qint64()> clock);
 
+    // Makes `user` the logged-in operator without the login dialog (tests,
+    // and the first start right after the administrator was created).
+    void adoptUser(const CUserSecurityData &user);
+
+    // The hash to store for a password.
+    static QString HashPassword(const QString &password);
+    // Whether `name` and `password` are those of an operator with the
+    // administrator right (the gate of the administrators' screens).
+    static bool VerifyAdministrator(const QString &name, const QString &password);
+
 signals:
     // The operator changed (logged in, logged out): refresh the status bar and photograph.
     void operatorChanged();

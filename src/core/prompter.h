@@ -27,6 +27,10 @@ public:
     virtual QString openFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
 
+    // False once the prompter can give no further answers (a test script that
+    // ran out); loops that ask again until the answer is right stop then.
+    virtual bool stillAnswering() const { return true; }
+
     // The prompter in use; the dialog prompter unless one was installed.
     static Prompter &instance();
     // Installs `prompter` (not owned) for the rest of the run, or the dialogs again with nullptr.

@@ -12,7 +12,8 @@ namespace {
 using T = Type;
 
 // Version 1: the tables as the system first shipped them.
-constexpr int kCurrentVersion = 1;
+// Version 2: GLOBAL_UserLib.Password holds a password hash (128 characters).
+constexpr int kCurrentVersion = 2;
 const char *const kVersionTable = "ZYBL_SchemaVersion";
 
 std::vector<Table> buildMainTables()
@@ -182,7 +183,7 @@ std::vector<Table> buildMainTables()
     }, {}, {}});
 
     t.push_back({"GLOBAL_UserLib", "RecordSN", {
-        {"RecordSN", T::AutoKey}, {"UserName", T::Text, 10}, {"Password", T::Text, 10}, {"Property", T::Int32},
+        {"RecordSN", T::AutoKey}, {"UserName", T::Text, 10}, {"Password", T::Text, 128}, {"Property", T::Int32},
         {"UserPicture", T::Blob}, {"SectionSN", T::Int32}, {"GroupSN", T::Int32}, {"UserTypeID", T::Int32},
         {"UserClassName", T::Text, 50}, {"UserClassID", T::Int32}, {"Sex", T::Int32}, {"BirthDay", T::DateTime},
         {"Address", T::Text, 250}, {"MobilPhone", T::Text, 50}, {"TelePhone", T::Text, 50},
@@ -301,9 +302,59 @@ bool insertStarterRows(const QSqlDatabase &db, QString *error)
     return true;
 }
 
+bool createTable(const QSqlDatabase &db, const Table &table, QString *error);
+
+const Table &tableNamed(const char *name)
+{
+    for (const Table &t : mainTables()) {
+        if (qstrcmp(t.name, name) == 0)
+            return t;
+    }
+    Q_UNREACHABLE();
+}
+
+// SQLite cannot change a column's CHECK in place: build the table anew from
+// its current definition and move the rows over.
+bool rebuildSqliteTable(const QSqlDatabase &db, const Table &table, QString *error)
+{
+    const QString name = QString::fromLatin1(table.name);
+    const QString old = name + QStringLiteral("_old");
+    QStringList columns;
+    for (const Column &c : table.columns)
+        columns << Db::quoted(QString::fromLatin1(c.name));
+    const QString list = columns.join(QStringLiteral(", "));
+    if (!run(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Db::quoted(name), Db::quoted(old)), error))
+        return false;
+    // The renamed table keeps its indexes under their names; drop them first.
+    QSqlQuery indexes(db);
+    indexes.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = :SQLTable "
+                                   "AND sql IS NOT NULL"));
+    indexes.bindValue(QStringLiteral(":SQLTable"), old);
+    if (!Db::exec(indexes, error))
+        return false;
+    QStringList names;
+    while (indexes.next())
+        names << indexes.value(0).toString();
+    indexes.finish();
+    for (const QString &index : std::as_const(names)) {
+        if (!run(db, QStringLiteral("DROP INDEX %1").arg(Db::quoted(index)), error))
+            return false;
+    }
+    return createTable(db, table, error)
+           && run(db, QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3").arg(Db::quoted(name), list, Db::quoted(old)), error)
+           && run(db, QStringLiteral("DROP TABLE %1").arg(Db::quoted(old)), error);
+}
+
+bool widenPassword(const QSqlDatabase &db, QString *error)
+{
+    if (Db::dialectOf(db) == Dialect::PostgreSQL)
+        return run(db, QStringLiteral("ALTER TABLE \"GLOBAL_UserLib\" ALTER COLUMN \"Password\" TYPE VARCHAR(128)"), error);
+    return rebuildSqliteTable(db, tableNamed("GLOBAL_UserLib"), error);
+}
+
 // Forward-only upgrades: kUpgrades[i] takes a database from version i + 1 to i + 2.
 using Upgrade = bool (*)(const QSqlDatabase &, QString *);
-const std::vector<Upgrade> kUpgrades = {};
+const std::vector<Upgrade> kUpgrades = {widenPassword};
 
 bool lockForSchema(QSqlDatabase &db, QString *error)
 {

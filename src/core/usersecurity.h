@@ -6,7 +6,7 @@
 struct CUserSecurityData {
     QString UserName;
     int UserSN = -1;
-    QString Password;  // never the stored hash's plain text; see the login
+    QString Password;  // the stored password hash; unlocks the workstation
     quint32 Rights = 0; // one bit per right
     int GroupSN = 0;    // module number(s)
     int SectionSN = -1;

@@ -82,6 +82,7 @@ bool ScriptedPrompter::take(Kind kind, const QString &what, Answer *answer)
                                + (m_queue.isEmpty() ? QByteArray(" (no answer queued)")
                                                     : QByteArray(" (next answer is for a ") + kindName(m_queue.first().kind) + ")");
         QTest::qFail(why.constData(), __FILE__, __LINE__);
+        m_failed = true;
         return false;
     }
     *answer = m_queue.takeFirst();

@@ -47,6 +47,7 @@ public:
     bool selectOption(const QString &prompt, const QStringList &items, int &index) override;
     QString openFileName(const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &dir, const QString &filter) override;
+    bool stillAnswering() const override { return !m_failed; }
 
 private:
     struct Answer {
@@ -57,4 +58,5 @@ private:
     };
     bool take(Kind kind, const QString &what, Answer *answer);
     QList<Answer> m_queue;
+    bool m_failed = false;
 };

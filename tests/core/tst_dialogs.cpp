@@ -10,6 +10,7 @@
 #include "core/shiftcontrols.h"
 #include "core/wizarddlg.h"
 
+#include "common/modal.h"
 #include "common/pdftext.h"
 
 #include <QApplication>
@@ -28,24 +29,6 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
-
-// Runs `act` on the modal dialog of type D once it shows.
-template <typename D>
-void whenShown(std::function<void(D *)> act)
-{
-    QTimer::singleShot(0, [act] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *dialog = qobject_cast<D *>(w); dialog && dialog->isVisible()) {
-                act(dialog);
-                return;
-            }
-        }
-        QFAIL("no dialog shown");
-    });
-}
-
-} // namespace
 
 class TestDialogs : public QObject
 {

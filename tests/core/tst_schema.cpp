@@ -263,6 +263,54 @@ private slots:
         QCOMPARE(count(QStringLiteral("'")), 0);
     }
 
+    // A version 1 database (passwords of at most 10 characters) is upgraded in
+    // place: the column takes a password hash and every row stays.
+    void upgradesFromVersion1_data() { TestDb::addDialectRows(); }
+    void upgradesFromVersion1()
+    {
+        ZYBL_FETCH_DIALECT(dialect);
+        TestDb::Scratch scratch(dialect);
+        QVERIFY2(scratch.ok(), qPrintable(scratch.error()));
+        QSqlDatabase db = scratch.connection();
+        QString error;
+        QVERIFY2(Schema::ensureMain(db, &error), qPrintable(error));
+        // Make it what version 1 created.
+        if (dialect == Dialect::PostgreSQL) {
+            QVERIFY(Db::exec(db, QStringLiteral("ALTER TABLE \"GLOBAL_UserLib\" ALTER COLUMN \"Password\" TYPE VARCHAR(10)"), &error));
+        } else {
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'GLOBAL_UserLib'")) && q.next());
+            QString ddl = q.value(0).toString();
+            q.finish();
+            ddl.replace(QStringLiteral("length(\"Password\") <= 128"), QStringLiteral("length(\"Password\") <= 10"));
+            QVERIFY(Db::exec(db, QStringLiteral("DROP TABLE \"GLOBAL_UserLib\""), &error));
+            QVERIFY(Db::exec(db, ddl, &error));
+            QVERIFY(Db::exec(db, QStringLiteral("CREATE INDEX \"IX_GLOBAL_UserLib_UserName\" ON \"GLOBAL_UserLib\" (\"UserName\")"), &error));
+        }
+        QVERIFY(Db::exec(db, QStringLiteral("UPDATE \"ZYBL_SchemaVersion\" SET \"Version\" = 1"), &error));
+        QVERIFY(Db::exec(db, QStringLiteral("INSERT INTO \"GLOBAL_UserLib\" (\"UserName\", \"Password\", \"GroupSN\") "
+                                            "VALUES ('王医生', '1234567890', 8)"), &error));
+        QVERIFY(!insertText(db, QStringLiteral("GLOBAL_UserLib"), QStringLiteral("Password"), QString(11, QLatin1Char('p'))));
+
+        bool changed = false;
+        QVERIFY2(Schema::ensureMain(db, &error, &changed), qPrintable(error));
+        QVERIFY(changed);
+        QCOMPARE(Schema::storedVersion(db), Schema::currentVersion());
+        QVERIFY(insertText(db, QStringLiteral("GLOBAL_UserLib"), QStringLiteral("Password"), QString(128, QLatin1Char('p'))));
+        QVERIFY(!insertText(db, QStringLiteral("GLOBAL_UserLib"), QStringLiteral("Password"), QString(129, QLatin1Char('p'))));
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("SELECT \"RecordSN\", \"UserName\", \"Password\", \"GroupSN\" FROM \"GLOBAL_UserLib\" ORDER BY \"RecordSN\"")));
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(1).toString(), QStringLiteral("王医生"));
+        QCOMPARE(q.value(2).toString(), QStringLiteral("1234567890"));
+        QCOMPARE(q.value(3).toInt(), 8);
+        QCOMPARE(columnsOf(db, QStringLiteral("GLOBAL_UserLib")).size(), 15);
+        // New rows keep taking fresh keys.
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 2);
+    }
+
     void refusesForeignOrNewerSchemas_data() { TestDb::addDialectRows(); }
     void refusesForeignOrNewerSchemas()
     {
