@@ -3,7 +3,9 @@
 #include "common/modal.h"
 #include "common/scriptedprompter.h"
 #include "core/casedatamodule.h"
+#include "core/demodata.h"
 #include "core/firstadmindlg.h"
+#include "core/singleinstance.h"
 #include "core/logindlg.h"
 #include "core/loginsession.h"
 #include "core/loginstore.h"
@@ -413,6 +415,31 @@ private slots:
         loginAs(0, QStringLiteral("pw1"));
         QVERIFY(session.LoginAgain());
         QCOMPARE(session.user().UserName, QStringLiteral("张主任"));
+    }
+
+    void singleInstance()
+    {
+        const QString title = QStringLiteral("住院病历测试%1").arg(QCoreApplication::applicationPid());
+        auto first = std::make_unique<SingleInstance>(title);
+        QVERIFY(first->acquire());
+        SingleInstance second(title);
+        QVERIFY(!second.acquire());
+        first.reset(); // the first copy ends
+        QVERIFY(second.acquire());
+    }
+
+    void demoAdministrator()
+    {
+        QString error;
+        QVERIFY2(DemoData::Ensure(&error), qPrintable(error));
+        QVERIFY2(DemoData::Ensure(&error), qPrintable(error)); // once only
+        const auto operators = LoginStore(db()).moduleOperators();
+        QCOMPARE(operators.size(), 1);
+        QCOMPARE(operators.first().name, DemoData::kAdministrator);
+        CUserSecurityData user;
+        QCOMPARE(LoginStore(db()).checkLogin(operators.first().userSN, DemoData::kPassword, &user), LoginStore::Check::Ok);
+        QCOMPARE(user.Rights, Rights::allRights());
+        QVERIFY(DemoData::LoginHint().contains(DemoData::kPassword));
     }
 
     void firstAdministratorCancelled()
