@@ -1,0 +1,155 @@
+#include "case/casestore.h"
+
+#include "case/caseobject.h"
+#include "core/database.h"
+#include "core/oledate.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+int codeOf(const QString &text, std::initializer_list<const char *> texts)
+{
+    int code = 1;
+    for (const char *t : texts) {
+        if (text == QString::fromUtf8(t))
+            return code;
+        ++code;
+    }
+    return 0;
+}
+
+bool changedOneRow(QSqlQuery &q)
+{
+    return q.exec() && q.numRowsAffected() == 1;
+}
+
+} // namespace
+
+int CaseStore::DiplomaCode(const QString &education)
+{
+    return codeOf(education, {"文盲", "小学", "初中", "高中", "中专", "大专", "本科", "硕士", "博士"});
+}
+
+int CaseStore::MarryCode(const QString &marriage)
+{
+    return codeOf(marriage, {"未婚", "已婚", "离异", "丧偶"});
+}
+
+int CaseStore::BloodTypeCode(const QString &bloodType)
+{
+    return codeOf(bloodType, {"A型", "B型", "AB型", "O型"});
+}
+
+bool CaseStore::LoadCase(const QString &caseNumber, TCaseObject &caseObject, QString *error)
+{
+    bool isNumber = false;
+    const int number = caseNumber.trimmed().toInt(&isNumber);
+    if (!isNumber)
+        return false;
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT \"CaseData\" FROM \"ZYBL_CaseLibrary\" "
+                             "WHERE \"PatientID\" = :SQLPatientID AND \"IsLocked\" = 0"));
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    if (!q.exec() || !q.next())
+        return false;
+    TCaseObject loaded;
+    if (!loaded.fromBytes(q.value(0).toByteArray(), error))
+        return false;
+    loaded.CaseNumber = number;
+    caseObject = loaded;
+    return true;
+}
+
+bool CaseStore::save(const QString &condition, int userSN, const QString &caseNumber, const TCaseObject &c)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral(
+        "UPDATE \"ZYBL_CaseLibrary\" SET \"PatientName\" = :PatientName, \"PatientSex\" = :PatientSex, "
+        "\"Birthday\" = :Birthday, \"CaseData\" = :CaseData, \"Address\" = :Address, \"MainDiagnose\" = :MainDiagnose, "
+        "\"MainDiagnoseICD10\" = :MainDiagnoseICD10, \"Diploma\" = :Diploma, \"MarryFlag\" = :MarryFlag, "
+        "\"Country\" = :Country, \"National\" = :National, \"NativePlace\" = :NativePlace, "
+        "\"Occupation\" = :Occupation, \"WorkUnit\" = :WorkUnit, \"WokrUnitTel\" = :WokrUnitTel, "
+        "\"ContactTel\" = :ContactTel, \"Identity\" = :Identity, \"PostZip\" = :PostZip, "
+        "\"ContactPerson\" = :ContactPerson, \"ContactPersonRelation\" = :ContactPersonRelation, "
+        "\"ContactPersonAddress\" = :ContactPersonAddress, \"ContactPersonTel\" = :ContactPersonTel, "
+        "\"OlderSickness\" = :OlderSickness, \"HypersenceDrug\" = :HypersenceDrug, \"ABOBloodType\" = :ABOBloodType, "
+        "\"RHBloodType\" = -1, \"CustomCoding\" = :CustomCoding, \"PersonalCaree\" = :PersonalCaree, "
+        "\"FamilyCaree\" = :FamilyCaree, \"DrinkKeepMonth\" = :DrinkKeepMonth, \"SmokeKeepMonth\" = :SmokeKeepMonth, "
+        "\"DrinkCount\" = :DrinkCount, \"SmokeCount\" = :SmokeCount "
+        "WHERE \"PatientID\" = :SQLPatientID AND ") + condition);
+    q.bindValue(QStringLiteral(":PatientName"), c.PatientName);
+    q.bindValue(QStringLiteral(":PatientSex"), c.PatientSex);
+    q.bindValue(QStringLiteral(":Birthday"), Db::toDb(OleDate::toDateTime(c.Birthday)));
+    q.bindValue(QStringLiteral(":CaseData"), c.toBytes());
+    q.bindValue(QStringLiteral(":Address"), c.Address);
+    q.bindValue(QStringLiteral(":MainDiagnose"), c.MainDiagnose);
+    q.bindValue(QStringLiteral(":MainDiagnoseICD10"), c.MainDiagnoseICD10);
+    q.bindValue(QStringLiteral(":Diploma"), DiplomaCode(c.Education));
+    q.bindValue(QStringLiteral(":MarryFlag"), MarryCode(c.Marriage));
+    q.bindValue(QStringLiteral(":Country"), c.Country);
+    q.bindValue(QStringLiteral(":National"), c.National);
+    q.bindValue(QStringLiteral(":NativePlace"), c.NativePlace);
+    q.bindValue(QStringLiteral(":Occupation"), c.Occupation);
+    q.bindValue(QStringLiteral(":WorkUnit"), c.WorkUnit);
+    q.bindValue(QStringLiteral(":WokrUnitTel"), c.WokrUnitTel);
+    q.bindValue(QStringLiteral(":ContactTel"), c.ContactTel);
+    q.bindValue(QStringLiteral(":Identity"), c.Identity);
+    q.bindValue(QStringLiteral(":PostZip"), c.PostZip);
+    q.bindValue(QStringLiteral(":ContactPerson"), c.ContactPerson);
+    q.bindValue(QStringLiteral(":ContactPersonRelation"), c.ContactPersonRelation);
+    q.bindValue(QStringLiteral(":ContactPersonAddress"), c.ContactPersonAddress);
+    q.bindValue(QStringLiteral(":ContactPersonTel"), c.ContactPersonTel);
+    q.bindValue(QStringLiteral(":OlderSickness"), c.OlderSickness);
+    q.bindValue(QStringLiteral(":HypersenceDrug"), c.HypersenceDrug);
+    q.bindValue(QStringLiteral(":ABOBloodType"), BloodTypeCode(c.BloodType));
+    q.bindValue(QStringLiteral(":CustomCoding"), c.CustomCoding);
+    q.bindValue(QStringLiteral(":PersonalCaree"), c.PersonalCaree);
+    q.bindValue(QStringLiteral(":FamilyCaree"), c.FamilyCaree);
+    q.bindValue(QStringLiteral(":DrinkKeepMonth"), c.DrinkKeepMonth);
+    q.bindValue(QStringLiteral(":SmokeKeepMonth"), c.SmokeKeepMonth);
+    q.bindValue(QStringLiteral(":DrinkCount"), c.DrinkCount);
+    q.bindValue(QStringLiteral(":SmokeCount"), c.SmokeCount);
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    if (condition.contains(QLatin1String(":SQLUserSN")))
+        q.bindValue(QStringLiteral(":SQLUserSN"), userSN);
+    return changedOneRow(q);
+}
+
+bool CaseStore::SaveCase(const QString &caseNumber, const TCaseObject &caseObject)
+{
+    return save(QStringLiteral("\"IsLocked\" = 0"), -1, caseNumber, caseObject);
+}
+
+bool CaseStore::SaveSealedCase(int userSN, const QString &caseNumber, const TCaseObject &caseObject)
+{
+    return save(QStringLiteral("\"IsLocked\" = 1 AND \"LockOwnerSN\" = :SQLUserSN"), userSN, caseNumber, caseObject);
+}
+
+bool CaseStore::LockCase(int userSN, const QString &caseNumber)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE \"ZYBL_CaseLibrary\" SET \"IsLocked\" = 1, \"LockOwnerSN\" = :SQLUserSN "
+                             "WHERE \"PatientID\" = :SQLPatientID AND \"IsLocked\" = 0"));
+    q.bindValue(QStringLiteral(":SQLUserSN"), userSN);
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    return changedOneRow(q);
+}
+
+bool CaseStore::UnlockCase(int userSN, const QString &caseNumber)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE \"ZYBL_CaseLibrary\" SET \"IsLocked\" = 0, \"LockOwnerSN\" = -1 "
+                             "WHERE \"PatientID\" = :SQLPatientID AND \"IsLocked\" = 1 AND \"LockOwnerSN\" = :SQLUserSN"));
+    q.bindValue(QStringLiteral(":SQLUserSN"), userSN);
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    return changedOneRow(q);
+}
+
+bool CaseStore::IsCaseLocked(const QString &caseNumber)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT 1 FROM \"ZYBL_CaseLibrary\" WHERE \"PatientID\" = :SQLPatientID AND \"IsLocked\" = 1"));
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    return q.exec() && q.next();
+}
