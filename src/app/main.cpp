@@ -1,75 +1,84 @@
-// Start-up: the application, the data module with both databases, then the window.
+// Start-up: one copy per workstation, the data module with both databases,
+// the first administrator when there is none, then the main window, which
+// starts the login.
+#include "app/appsetup.h"
 #include "core/casedatamodule.h"
-#include "core/printjob.h"
+#include "core/demodata.h"
+#include "core/firstadmindlg.h"
+#include "core/logindlg.h"
+#include "core/loginsession.h"
+#include "core/mainform.h"
+#include "core/prompter.h"
+#include "core/singleinstance.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
-#include <QFont>
-#include <QLabel>
-#include <QLibraryInfo>
-#include <QMessageBox>
-#include <QStyleFactory>
-#include <QTranslator>
-#include <QVBoxLayout>
-#include <QWidget>
 #include <cstdio>
 
 namespace {
 
 const QString kAppTitle = QStringLiteral("青岚舟住院病历系统");
 
-bool hasDisplay()
+void fail(const QString &text)
 {
-#if defined(Q_OS_LINUX)
-    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
-           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-#else
-    return true;
-#endif
-}
-
-void setUpLookAndText(QApplication &app)
-{
-    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    InstallFontSubstitutions();
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPointSize(10);
-    app.setFont(font);
-    // Chinese texts of Qt's own buttons (Yes, No, OK, Cancel).
-    auto *translator = new QTranslator(&app);
-    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(translator);
+    std::fprintf(stderr, "zybl: %s\n", qPrintable(text));
+    Prompter::instance().message(text, QStringLiteral("错误..."), Prompter::Icon::Error);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (!hasDisplay()) {
-        std::fprintf(stderr, "zybl: no display (DISPLAY is not set); run it under a virtual one: xvfb-run -a %s\n", argv[0]);
+    if (!HasDisplay("zybl"))
         return 1;
-    }
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(kAppTitle);
-    setUpLookAndText(app);
+    SetUpApplication(app);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kAppTitle);
+    parser.addHelpOption();
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Start on a demo database in DIR (created when missing)."),
+                                  QStringLiteral("DIR"));
+    parser.addOption(demo);
+    parser.process(app);
+
+    if (parser.isSet(demo)) {
+        const QString dir = parser.value(demo);
+        if (!QDir().mkpath(dir) || !QDir::setCurrent(dir)) {
+            fail(QStringLiteral("无法使用演示目录“%1”。").arg(dir));
+            return 1;
+        }
+    }
+
+    // A second copy warns and ends before it touches the database.
+    SingleInstance instance(kAppTitle);
+    if (!instance.acquire()) {
+        Prompter::instance().message(QStringLiteral("程序已经运行,请从任务栏上将之放到前台!"), QStringLiteral("提示"),
+                                     Prompter::Icon::Warning);
+        return 0;
+    }
 
     QString error;
     std::unique_ptr<Tm_CaseDataModule> dataModule = Tm_CaseDataModule::create(QDir::currentPath(), &error);
     if (!dataModule) {
-        std::fprintf(stderr, "zybl: %s\n", qPrintable(error));
-        QMessageBox::critical(nullptr, QStringLiteral("错误..."), error);
+        fail(error);
         return 1;
     }
+    if (parser.isSet(demo)) {
+        if (!DemoData::Ensure(&error)) {
+            fail(QStringLiteral("无法建立演示数据: ") + error);
+            return 1;
+        }
+        TLoginDlg::setDemoHint(DemoData::LoginHint());
+    }
+    if (!Tm_FirstAdminDlg::RunIfNeeded())
+        return 0;
 
-    // Until the main window lands: say which database is open.
-    QWidget window;
-    window.setWindowTitle(kAppTitle);
-    auto *layout = new QVBoxLayout(&window);
-    auto *label = new QLabel(QStringLiteral("已打开%1").arg(dataModule->config().describe()), &window);
-    label->setObjectName(QStringLiteral("m_Label_Database"));
-    label->setWordWrap(true);
-    layout->addWidget(label);
-    window.resize(520, 160);
-    window.show();
+    LoginSession session;
+    TMainForm mainForm(&session);
+    mainForm.show();
+    mainForm.start();
     return app.exec();
 }

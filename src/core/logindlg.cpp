@@ -83,7 +83,6 @@ TLoginDlg::TLoginDlg(QWidget *parent) : QDialog(parent)
     m_Label_Demo = new QLabel(g_demoHint, this);
     m_Label_Demo->setObjectName(QStringLiteral("m_Label_Demo"));
     m_Label_Demo->setStyleSheet(QStringLiteral("color: #b00000;"));
-    m_Label_Demo->setWordWrap(true);
     m_Label_Demo->setVisible(!g_demoHint.isEmpty());
 
     m_XP_Button_Ok = new QPushButton(QStringLiteral("登陆(&O)"), this);
@@ -101,8 +100,7 @@ TLoginDlg::TLoginDlg(QWidget *parent) : QDialog(parent)
     fields->addWidget(m_ComboBoxEx_User, 0, 1);
     fields->addWidget(passwordLabel, 1, 0);
     fields->addWidget(m_PassWord, 1, 1);
-    fields->addWidget(m_Label_Demo, 2, 0, 1, 2);
-    fields->setRowStretch(3, 1);
+    fields->setRowStretch(2, 1);
 
     auto *middle = new QHBoxLayout;
     middle->addWidget(m_Image_UserPicture);
@@ -123,6 +121,7 @@ TLoginDlg::TLoginDlg(QWidget *parent) : QDialog(parent)
     layout->addWidget(heading);
     layout->addWidget(line);
     layout->addLayout(middle);
+    layout->addWidget(m_Label_Demo);
     layout->addLayout(buttons);
 
     m_ComboBoxEx_User->installEventFilter(this);
