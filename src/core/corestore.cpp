@@ -1,22 +1,10 @@
 #include "core/corestore.h"
 
 #include "core/database.h"
+#include "core/textutil.h"
 
 #include <QSqlQuery>
 #include <climits>
-
-namespace {
-
-QString trimmedRight(QString text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    text.truncate(end);
-    return text;
-}
-
-} // namespace
 
 const char *CoreStore::serialColumn(int kind)
 {
@@ -80,7 +68,7 @@ QString CoreStore::userName(int userSN)
     q.bindValue(QStringLiteral(":SQLUserSN"), userSN);
     if (!q.exec() || !q.next())
         return QString();
-    return trimmedRight(q.value(0).toString());
+    return TrimRight(q.value(0).toString());
 }
 
 QString CoreStore::sectionName(int sectionSN)
@@ -108,15 +96,15 @@ CoreStore::Found CoreStore::userPicture(int userSN, QByteArray *bytes)
 
 bool CoreStore::addUsageTemplate(const QString &name, const QString &usage, const QString &advice)
 {
-    const QString trimmedName = trimmedRight(name);
+    const QString trimmedName = TrimRight(name);
     if (trimmedName.trimmed().isEmpty())
         return false;
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("INSERT INTO \"ZYBL_CFYZTemplate\" (\"Name\", \"Usuage\", \"Inhibit\") "
                              "VALUES (:SQLName, :SQLUsuage, :SQLInhibit)"));
     q.bindValue(QStringLiteral(":SQLName"), trimmedName);
-    q.bindValue(QStringLiteral(":SQLUsuage"), trimmedRight(usage));
-    q.bindValue(QStringLiteral(":SQLInhibit"), trimmedRight(advice));
+    q.bindValue(QStringLiteral(":SQLUsuage"), TrimRight(usage));
+    q.bindValue(QStringLiteral(":SQLInhibit"), TrimRight(advice));
     return q.exec();
 }
 

@@ -4,22 +4,10 @@
 #include "core/password.h"
 #include "core/rights.h"
 #include "core/shareddefs.h"
+#include "core/textutil.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
-
-namespace {
-
-QString trimmedRight(QString text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    text.truncate(end);
-    return text;
-}
-
-} // namespace
 
 QList<LoginStore::Candidate> LoginStore::moduleOperators(bool *ok)
 {
@@ -30,7 +18,7 @@ QList<LoginStore::Candidate> LoginStore::moduleOperators(bool *ok)
     q.bindValue(QStringLiteral(":SQLModule"), kThisModule);
     const bool done = q.exec();
     while (done && q.next())
-        operators << Candidate{q.value(0).toInt(), trimmedRight(q.value(1).toString())};
+        operators << Candidate{q.value(0).toInt(), TrimRight(q.value(1).toString())};
     if (ok)
         *ok = done;
     return operators;
@@ -51,10 +39,10 @@ LoginStore::Check LoginStore::checkLogin(int userSN, const QString &typed, CUser
         return Check::Wrong;
     if (!Password::IsHash(stored)) {
         QString hash;
-        if (setPassword(userSN, trimmedRight(stored), &hash))
+        if (setPassword(userSN, TrimRight(stored), &hash))
             stored = hash;
     }
-    user->UserName = trimmedRight(q.value(0).toString());
+    user->UserName = TrimRight(q.value(0).toString());
     user->UserSN = userSN;
     user->Password = stored;
     user->Rights = quint32(q.value(2).toLongLong());
@@ -106,7 +94,7 @@ bool LoginStore::isAdministrator(const QString &name, const QString &password)
     if (!q.exec())
         return false;
     while (q.next()) {
-        if (trimmedRight(q.value(0).toString()) == name && Password::Matches(q.value(1).toString(), password))
+        if (TrimRight(q.value(0).toString()) == name && Password::Matches(q.value(1).toString(), password))
             return true;
     }
     return false;

@@ -1,5 +1,7 @@
 #include "core/password.h"
 
+#include "core/textutil.h"
+
 #include <sodium.h>
 
 namespace {
@@ -9,16 +11,6 @@ bool ready()
     static const bool ok = sodium_init() >= 0;
     return ok;
 }
-
-QString trimmedRight(QString text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
-        --end;
-    text.truncate(end);
-    return text;
-}
-
 } // namespace
 
 namespace Password {
@@ -44,7 +36,7 @@ bool IsHash(const QString &stored)
 bool Matches(const QString &stored, const QString &typed)
 {
     if (!IsHash(stored))
-        return !stored.isNull() && trimmedRight(stored) == typed;
+        return !stored.isNull() && TrimRight(stored) == typed;
     if (!ready())
         return false;
     const QByteArray hash = stored.toLatin1();

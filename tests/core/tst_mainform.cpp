@@ -14,7 +14,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinterInfo>
