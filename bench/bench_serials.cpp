@@ -26,9 +26,7 @@ void drawConcurrently(benchmark::State &state, Dialect dialect)
         return;
     }
     const DbConfig &c = scratch.config();
-    const QStringList target = dialect == Dialect::SQLite
-        ? QStringList{QStringLiteral("sqlite"), c.file}
-        : QStringList{QStringLiteral("postgresql"), c.host, QString::number(c.port), c.database, c.user};
+    const QStringList target = TestDb::processArguments(c);
 
     for (auto _ : state) {
         std::vector<std::unique_ptr<QProcess>> children;

@@ -3,6 +3,7 @@
 //   sealrace sqlite FILE USER COUNT
 //   sealrace postgresql HOST PORT DATABASE DBUSER USER COUNT
 #include "case/casestore.h"
+#include "common/testdb.h"
 #include "core/database.h"
 
 #include <QCoreApplication>
@@ -14,17 +15,8 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments().mid(1);
     DbConfig config;
     int next = 0;
-    if (args.size() == 4 && args.at(0) == QLatin1String("sqlite")) {
-        config.file = args.at(1);
-        next = 2;
-    } else if (args.size() == 7 && args.at(0) == QLatin1String("postgresql")) {
-        config.dialect = Dialect::PostgreSQL;
-        config.host = args.at(1);
-        config.port = args.at(2).toInt();
-        config.database = args.at(3);
-        config.user = args.at(4);
-        next = 5;
-    } else {
+    if (!TestDb::configFromArguments(args, &config, &next) || args.size() != next + 2) {
+        std::fputs("usage: sealrace sqlite FILE USER COUNT | sealrace postgresql HOST PORT DB DBUSER USER COUNT\n", stderr);
         return 1;
     }
     QString error;

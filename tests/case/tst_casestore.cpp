@@ -217,9 +217,7 @@ private slots:
         QVERIFY(Db::commit(d.db, nullptr));
 
         const DbConfig &c = d.scratch.config();
-        const QStringList target = dialect == Dialect::SQLite
-            ? QStringList{QStringLiteral("sqlite"), c.file}
-            : QStringList{QStringLiteral("postgresql"), c.host, QString::number(c.port), c.database, c.user};
+        const QStringList target = TestDb::processArguments(c);
         QProcess first, second;
         first.start(QStringLiteral(SEALRACE_PATH), target + QStringList{QStringLiteral("101"), QString::number(kCases)});
         second.start(QStringLiteral(SEALRACE_PATH), target + QStringList{QStringLiteral("202"), QString::number(kCases)});

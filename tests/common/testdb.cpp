@@ -91,6 +91,33 @@ QSqlDatabase Scratch::connection(const QString &name)
     return QSqlDatabase::database(name, false);
 }
 
+QStringList processArguments(const DbConfig &c)
+{
+    if (c.dialect == Dialect::SQLite)
+        return {QStringLiteral("sqlite"), c.file};
+    return {QStringLiteral("postgresql"), c.host, QString::number(c.port), c.database, c.user};
+}
+
+bool configFromArguments(const QStringList &args, DbConfig *config, int *consumed)
+{
+    if (args.size() >= 2 && args.at(0) == QLatin1String("sqlite")) {
+        config->dialect = Dialect::SQLite;
+        config->file = args.at(1);
+        *consumed = 2;
+        return true;
+    }
+    if (args.size() >= 5 && args.at(0) == QLatin1String("postgresql")) {
+        config->dialect = Dialect::PostgreSQL;
+        config->host = args.at(1);
+        config->port = args.at(2).toInt();
+        config->database = args.at(3);
+        config->user = args.at(4);
+        *consumed = 5;
+        return true;
+    }
+    return false;
+}
+
 void addDialectRows()
 {
     QTest::addColumn<Dialect>("dialect");

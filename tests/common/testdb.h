@@ -40,6 +40,12 @@ private:
     QStringList m_connections;
 };
 
+// How a test hands a database to a child process on its command line:
+// "sqlite FILE" or "postgresql HOST PORT DATABASE USER".
+QStringList processArguments(const DbConfig &config);
+// Reads those words from the front of `args`; `consumed` tells how many.
+bool configFromArguments(const QStringList &args, DbConfig *config, int *consumed);
+
 // Adds the two dialects as rows of a data-driven test: column "dialect".
 void addDialectRows();
 // In a test function: fetches the dialect and skips PostgreSQL when no server is set.

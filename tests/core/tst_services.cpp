@@ -127,9 +127,7 @@ private slots:
             QVERIFY2(Schema::ensureMain(db, &error), qPrintable(error));
         }
         const DbConfig &c = scratch.config();
-        const QStringList target = dialect == Dialect::SQLite
-            ? QStringList{QStringLiteral("sqlite"), c.file}
-            : QStringList{QStringLiteral("postgresql"), c.host, QString::number(c.port), c.database, c.user};
+        const QStringList target = TestDb::processArguments(c);
         constexpr int kProcesses = 8;
         constexpr int kEach = 500;
         std::vector<std::unique_ptr<QProcess>> children;
