@@ -153,3 +153,81 @@ bool CaseStore::IsCaseLocked(const QString &caseNumber)
     q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
     return q.exec() && q.next();
 }
+
+QList<CaseListRow> CaseStore::ListCases(const CaseFilter &filter, int offset, int limit, bool *ok)
+{
+    const Dialect dialect = Db::dialectOf(m_db);
+    QStringList conditions;
+    QString pattern;
+    if (filter.text.isEmpty()) {
+        conditions << QStringLiteral("\"HasOuted\" = :SQLHasOuted");
+    } else {
+        QString text = filter.text;
+        const char *column = "PinYinName";
+        switch (filter.kind) {
+        case CaseFilter::Kind::PinYin: column = "PinYinName"; break;
+        case CaseFilter::Kind::WuBi: column = "WuBi"; break;
+        case CaseFilter::Kind::PatientName: column = "PatientName"; break;
+        case CaseFilter::Kind::MainDiagnose: column = "MainDiagnose"; break;
+        case CaseFilter::Kind::PatientID: {
+            // The number typed, read as an integer: -1 when it is none.
+            bool isNumber = false;
+            const int number = text.toInt(&isNumber);
+            text = QString::number(isNumber ? number : -1);
+            column = "PatientID";
+            break;
+        }
+        }
+        conditions << Db::likeClause(dialect, QString::fromLatin1(column), QStringLiteral(":SQLPattern"));
+        pattern = Db::containsPattern(text);
+    }
+    if (filter.sectionSN != -1)
+        conditions << QStringLiteral("\"SectionSN\" = :SQLSectionSN");
+
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT \"CaseSN\", \"PatientID\", \"PatientName\", \"PinYinName\", \"PatientSex\", "
+                             "\"Birthday\", \"Address\", \"MainDiagnose\", \"InHospitalDate\", \"LastAccessDate\", "
+                             "\"IsLocked\", \"LockOwnerSN\", \"SectionSN\", \"HasOuted\" FROM \"ZYBL_CaseLibrary\" WHERE ")
+              + conditions.join(QStringLiteral(" AND "))
+              + QStringLiteral(" ORDER BY \"PatientName\", \"CaseSN\" LIMIT :SQLLimit OFFSET :SQLOffset"));
+    if (filter.text.isEmpty())
+        q.bindValue(QStringLiteral(":SQLHasOuted"), filter.discharged ? 1 : 0);
+    else
+        q.bindValue(QStringLiteral(":SQLPattern"), pattern);
+    if (filter.sectionSN != -1)
+        q.bindValue(QStringLiteral(":SQLSectionSN"), filter.sectionSN);
+    q.bindValue(QStringLiteral(":SQLLimit"), qMax(0, limit));
+    q.bindValue(QStringLiteral(":SQLOffset"), qMax(0, offset));
+    QList<CaseListRow> rows;
+    const bool done = q.exec();
+    while (done && q.next()) {
+        CaseListRow r;
+        r.caseSN = q.value(0).toInt();
+        r.patientID = q.value(1).toString();
+        r.patientName = q.value(2).toString();
+        r.pinYinName = q.value(3).toString();
+        r.patientSex = q.value(4).toString();
+        r.birthday = Db::dateTimeFromDb(q.value(5));
+        r.address = q.value(6).toString();
+        r.mainDiagnose = q.value(7).toString();
+        r.inHospitalDate = Db::dateTimeFromDb(q.value(8));
+        r.lastAccessDate = Db::dateTimeFromDb(q.value(9));
+        r.isLocked = q.value(10).toInt() != 0;
+        r.lockOwnerSN = q.value(11).isNull() ? -1 : q.value(11).toInt();
+        r.sectionSN = q.value(12).isNull() ? -1 : q.value(12).toInt();
+        r.hasOuted = q.value(13).toInt() != 0;
+        rows << r;
+    }
+    if (ok)
+        *ok = done;
+    return rows;
+}
+
+QByteArray CaseStore::PatientImage(int caseSN)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT \"PatientImage\" FROM \"ZYBL_CaseLibrary\" WHERE \"CaseSN\" = :SQLCaseSN"));
+    q.bindValue(QStringLiteral(":SQLCaseSN"), caseSN);
+    return q.exec() && q.next() ? q.value(0).toByteArray() : QByteArray();
+}

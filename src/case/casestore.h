@@ -1,9 +1,41 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 
 class TCaseObject;
+
+// One line of the case list.
+struct CaseListRow {
+    int caseSN = -1;
+    QString patientID;
+    QString patientName;
+    QString pinYinName;
+    QString patientSex;
+    QDateTime birthday;
+    QString address;
+    QString mainDiagnose;
+    QDateTime inHospitalDate;
+    QDateTime lastAccessDate;
+    bool isLocked = false;
+    int lockOwnerSN = -1;
+    int sectionSN = -1;
+    bool hasOuted = false;
+};
+
+// Which cases the case list shows. Without a quick-search text: the cases in
+// hospital (or discharged) of a department (-1 all). With one: the cases of
+// that department whose column of the chosen kind contains the text, in
+// hospital or not.
+struct CaseFilter {
+    enum class Kind { PinYin, PatientID, WuBi, PatientName, MainDiagnose };
+    bool discharged = false;
+    int sectionSN = -1;
+    Kind kind = Kind::PinYin;
+    QString text; // trimmed by the caller; empty for the plain list
+};
 
 // Loading, saving and sealing cases. A case is selected by its PatientID
 // text. Every operation reports failure as false and never shows a message:
@@ -32,6 +64,12 @@ public:
     // Unseals a case that `userSN` sealed.
     bool UnlockCase(int userSN, const QString &caseNumber);
     bool IsCaseLocked(const QString &caseNumber);
+
+    // Up to `limit` cases of the filter from `offset` on, in name order, so a
+    // list of any length fills as it scrolls.
+    QList<CaseListRow> ListCases(const CaseFilter &filter, int offset, int limit, bool *ok = nullptr);
+    // The photograph of one case (JPEG bytes, possibly empty).
+    QByteArray PatientImage(int caseSN);
 
     // Codes of the searchable columns; 0 for any other text.
     static int DiplomaCode(const QString &education);

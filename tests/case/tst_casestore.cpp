@@ -202,6 +202,114 @@ private slots:
         QVERIFY(!store.LoadCase(QStringLiteral("2"), target));
     }
 
+    void caseList_data()
+    {
+        QTest::addColumn<Dialect>("dialect");
+        QTest::addColumn<int>("kind"); // -1: the plain list
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("discharged");
+        QTest::addColumn<int>("section");
+        QTest::addColumn<QList<int>>("cases");
+        struct Row { const char *name; int kind; const char *text; bool discharged; int section; QList<int> cases; };
+        const Row rows[] = {
+            {"in hospital", -1, "", false, -1, {3, 12, 1, 5}},
+            {"discharged", -1, "", true, -1, {2}},
+            {"in hospital of department 2", -1, "", false, 2, {}},
+            {"pinyin finds discharged too", 0, "ZS", false, -1, {1, 2}},
+            {"pinyin in either case", 0, "zs", false, -1, {1, 2}},
+            {"pinyin within department 1", 0, "ZS", false, 1, {1}},
+            {"number contains 1", 1, "1", false, -1, {12, 1}},
+            {"number that is none", 1, "12a", false, -1, {}},
+            {"wubi", 2, "XAD", false, -1, {1}},
+            {"name", 3, "王", false, -1, {12}},
+            {"% is a percent sign", 4, "%", false, -1, {3}},
+            {"_ is an underscore", 3, "_", false, -1, {5}},
+            {"a quote is a quote", 3, "'", false, -1, {}},
+        };
+        for (Dialect d : {Dialect::SQLite, Dialect::PostgreSQL}) {
+            for (const Row &r : rows)
+                QTest::addRow("%s: %s", d == Dialect::SQLite ? "sqlite" : "postgresql", r.name)
+                    << d << r.kind << QString::fromUtf8(r.text) << r.discharged << r.section << r.cases;
+        }
+    }
+    void caseList()
+    {
+        ZYBL_FETCH_DIALECT(dialect);
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QFETCH(bool, discharged);
+        QFETCH(int, section);
+        QFETCH(QList<int>, cases);
+        Db2 d(dialect);
+        QVERIFY2(d.ok, qPrintable(d.error + d.scratch.error()));
+        struct Case { int sn; const char *name; const char *py; const char *wubi; const char *diagnose; int section; int outed; };
+        const Case fixture[] = {
+            {1, "张三", "ZS", "XAD", "肺炎", 1, 0},
+            {2, "张珊", "ZS", "XAM", "肺炎", 2, 1},
+            {3, "李四", "LS", "SLL", "50%烧伤", 1, 0},
+            {12, "王五", "WW", "GGG", "高血压", 1, 0},
+            {5, "赵_六", "ZL", "FQU", "糖尿病", 1, 0},
+        };
+        QSqlQuery q(d.db);
+        for (const Case &c : fixture) {
+            q.prepare(QStringLiteral("INSERT INTO \"ZYBL_CaseLibrary\" (\"CaseSN\", \"PatientID\", \"PatientName\", "
+                                     "\"PinYinName\", \"WuBi\", \"MainDiagnose\", \"SectionSN\", \"HasOuted\", \"IsLocked\") "
+                                     "VALUES (:sn, :id, :name, :py, :wb, :dg, :sec, :out, 0)"));
+            q.bindValue(QStringLiteral(":sn"), c.sn);
+            q.bindValue(QStringLiteral(":id"), QString::number(c.sn));
+            q.bindValue(QStringLiteral(":name"), QString::fromUtf8(c.name));
+            q.bindValue(QStringLiteral(":py"), QString::fromUtf8(c.py));
+            q.bindValue(QStringLiteral(":wb"), QString::fromUtf8(c.wubi));
+            q.bindValue(QStringLiteral(":dg"), QString::fromUtf8(c.diagnose));
+            q.bindValue(QStringLiteral(":sec"), c.section);
+            q.bindValue(QStringLiteral(":out"), c.outed);
+            QVERIFY(q.exec());
+        }
+        CaseFilter filter;
+        filter.discharged = discharged;
+        filter.sectionSN = section;
+        if (kind >= 0) {
+            filter.kind = CaseFilter::Kind(kind);
+            filter.text = text;
+        }
+        bool ok = false;
+        QList<int> found;
+        for (const CaseListRow &r : CaseStore(d.db).ListCases(filter, 0, 100, &ok))
+            found << r.caseSN;
+        QVERIFY(ok);
+        // Chinese names collate differently on the two databases: compare the sets.
+        std::sort(found.begin(), found.end());
+        std::sort(cases.begin(), cases.end());
+        QCOMPARE(found, cases);
+    }
+
+    void caseListPagesAndPicture_data() { TestDb::addDialectRows(); }
+    void caseListPagesAndPicture()
+    {
+        ZYBL_FETCH_DIALECT(dialect);
+        Db2 d(dialect);
+        QVERIFY2(d.ok, qPrintable(d.error + d.scratch.error()));
+        for (int i = 1; i <= 25; ++i)
+            QVERIFY(addCase(d.db, i, QByteArray()));
+        QVERIFY(Db::exec(d.db, QStringLiteral("UPDATE \"ZYBL_CaseLibrary\" SET \"PatientName\" = 'N' || \"PatientID\", "
+                                              "\"PatientImage\" = NULL"), nullptr));
+        CaseStore store(d.db);
+        QList<int> all;
+        for (int offset = 0; offset < 30; offset += 10) {
+            const QList<CaseListRow> page = store.ListCases(CaseFilter(), offset, 10);
+            QCOMPARE(page.size(), offset < 20 ? 10 : 5);
+            for (const CaseListRow &r : page)
+                all << r.caseSN;
+        }
+        QCOMPARE(QSet<int>(all.begin(), all.end()).size(), 25);
+        QVERIFY(store.PatientImage(3).isEmpty());
+        QSqlQuery q(d.db);
+        q.prepare(QStringLiteral("UPDATE \"ZYBL_CaseLibrary\" SET \"PatientImage\" = :img WHERE \"CaseSN\" = 3"));
+        q.bindValue(QStringLiteral(":img"), QByteArray("\xFF\xD8jpeg"));
+        QVERIFY(q.exec());
+        QCOMPARE(store.PatientImage(3), QByteArray("\xFF\xD8jpeg"));
+    }
+
     // Two workstations try to seal the same 400 cases at once: each case is
     // sealed by exactly one of them, and the row names the winner.
     void twoWorkstationsRaceForSeals_data() { TestDb::addDialectRows(); }
