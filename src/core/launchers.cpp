@@ -8,12 +8,6 @@ namespace {
 constexpr int kCancel = 2;
 }
 
-int SelectCase(const CUserSecurityData &, const QString &, quint8, int, int &caseNumber)
-{
-    caseNumber = -1;
-    return kCancel;
-}
-
 bool ShowLoginDialog(CUserSecurityData &user)
 {
     TLoginDlg dialog(QApplication::activeWindow());

@@ -8,7 +8,7 @@
 // returns the modal result, 1 (OK) or 2 (cancel). A screen that has not been
 // built yet answers cancel.
 
-// Case list; `caseNumber` is -1 unless a case is chosen. `section` -1 lists all.
+// Case list (Tm_CaseListDlg); `caseNumber` is -1 unless a case is chosen. `section` -1 lists all.
 int SelectCase(const CUserSecurityData &user, const QString &prompt, quint8 discharged, int section, int &caseNumber);
 // Login; true when an operator logged in.
 bool ShowLoginDialog(CUserSecurityData &user);

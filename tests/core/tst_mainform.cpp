@@ -1,6 +1,7 @@
 // The main window: menus and panels, rights checks and the administrator gate,
 // the status bar, posted requests, the idle lock, help, background sound and
 // leaving the program.
+#include "case/caselistdlg.h"
 #include "common/scriptedprompter.h"
 #include "core/casedatamodule.h"
 #include "core/jpegcodec.h"
@@ -589,6 +590,12 @@ private slots:
     void realCaseFinderCancels()
     {
         m_session->adoptUser(someone(0));
+        // Should the real case list come up, cancel it rather than wait.
+        QTimer::singleShot(0, [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *d = qobject_cast<Tm_CaseListDlg *>(w); d && d->isVisible())
+                    d->reject();
+        });
         TMainForm::postOpenCase(-1);
         QCoreApplication::sendPostedEvents(form(), CaseRequestEvent::OpenCase);
         QCOMPARE(form()->lastOpenedCase(), -1);
