@@ -1,5 +1,6 @@
 #include "core/mainform.h"
 
+#include "case/casestore.h"
 #include "core/casedatamodule.h"
 #include "core/jpegcodec.h"
 #include "core/launchers.h"
@@ -394,6 +395,8 @@ void TMainForm::createActions()
                                        QStringLiteral("封存选定的病人档案,封存后其他操作者不能再修改"));
     m_Action_UserUnLockCase = makeAction("m_Action_UserUnLockCase", QStringLiteral("病人档案解封(&U)"),
                                          QStringLiteral("解除对选定病人档案的封存"));
+    connect(m_Action_UserLockCase, &QAction::triggered, this, &TMainForm::sealCase);
+    connect(m_Action_UserUnLockCase, &QAction::triggered, this, &TMainForm::unsealCase);
 
     m_Action_PatientGetBedAndDoctor =
         makeAction("m_Action_PatientGetBedAndDoctor", QStringLiteral("分配病人床位及主管人员"),
@@ -981,6 +984,56 @@ void TMainForm::loginAgain()
 {
     if (!m_session->LoginAgain())
         endWithoutQuestion();
+}
+
+void TMainForm::sealCase()
+{
+    const CUserSecurityData user = m_session->user();
+    int caseNumber = -1;
+    if (m_caseFinder(user, QStringLiteral("请选择一条待封存的病案:"), 0, user.SectionSN, caseNumber) != 1)
+        return;
+    Prompter &prompter = Prompter::instance();
+    if (caseNumber < 0) {
+        prompter.message(QStringLiteral("你没有选择待封存的病案!"), QStringLiteral("错误..."), Prompter::Icon::Error);
+        return;
+    }
+    CaseStore store(Tm_CaseDataModule::instance()->mainDb());
+    const QString number = QString::number(caseNumber);
+    if (store.IsCaseLocked(number)) {
+        prompter.message(QStringLiteral("指定的病案已被他人先行封存!\n请稍后再试!"), QStringLiteral("错误..."),
+                         Prompter::Icon::Error);
+        return;
+    }
+    // One conditional update: of two workstations sealing at once, one succeeds.
+    if (store.LockCase(user.UserSN, number))
+        prompter.message(QStringLiteral("病案封存成功!要再次使用该病案必须先解封!"), QStringLiteral("提示"),
+                         Prompter::Icon::Information);
+    else
+        prompter.message(QStringLiteral("病案封存失败!"), QStringLiteral("提示"), Prompter::Icon::Error);
+}
+
+void TMainForm::unsealCase()
+{
+    const CUserSecurityData user = m_session->user();
+    int caseNumber = -1;
+    if (m_caseFinder(user, QStringLiteral("请选择一条待解封的病案:"), 0, user.SectionSN, caseNumber) != 1)
+        return;
+    Prompter &prompter = Prompter::instance();
+    if (caseNumber < 0) {
+        prompter.message(QStringLiteral("你没有选择待解封的病案!"), QStringLiteral("错误..."), Prompter::Icon::Error);
+        return;
+    }
+    CaseStore store(Tm_CaseDataModule::instance()->mainDb());
+    const QString number = QString::number(caseNumber);
+    if (!store.IsCaseLocked(number)) {
+        prompter.message(QStringLiteral("指定的病案并未被封存!"), QStringLiteral("提示"), Prompter::Icon::Error);
+        return;
+    }
+    if (store.UnlockCase(user.UserSN, number))
+        prompter.message(QStringLiteral("病案解封成功!"), QStringLiteral("提示"), Prompter::Icon::Information);
+    else
+        prompter.message(QStringLiteral("病案解封失败!不能解封他人封存的病案!!!"), QStringLiteral("提示"),
+                         Prompter::Icon::Error);
 }
 
 void TMainForm::openCaseByFinder()

@@ -165,6 +165,8 @@ private:
     void refreshOperator();
     void refreshIdle();
     void openCaseByFinder();
+    void sealCase();
+    void unsealCase();
     void openCase(int caseNumber);
     void feeEntry();
     void loginAgain();

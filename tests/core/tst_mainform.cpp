@@ -390,9 +390,61 @@ private slots:
     void commandsWithoutRights()
     {
         QFETCH(QString, action);
+        form()->setCaseFinder([](const CUserSecurityData &, const QString &, quint8, int, int &caseNumber) {
+            caseNumber = -1;
+            return 2;
+        });
         m_session->adoptUser(someone(0));
         this->action(action)->trigger();
         QVERIFY(m_prompter->asked.isEmpty());
+    }
+
+    // Sealing and unsealing from the main window, with the finder's choice scripted.
+    void sealAndUnseal_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("chosen");     // -1: OK without a case
+        QTest::addColumn<int>("lockedBy");   // the case's sealer before, -1 free
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("lockedAfter");
+        QTest::newRow("seal: none chosen") << "m_Action_UserLockCase" << -1 << -1 << "你没有选择待封存的病案!" << -1;
+        QTest::newRow("seal: free case") << "m_Action_UserLockCase" << 7 << -1 << "病案封存成功!要再次使用该病案必须先解封!" << 41;
+        QTest::newRow("seal: sealed by another") << "m_Action_UserLockCase" << 7 << 99 << "指定的病案已被他人先行封存!\n请稍后再试!" << 99;
+        QTest::newRow("unseal: none chosen") << "m_Action_UserUnLockCase" << -1 << -1 << "你没有选择待解封的病案!" << -1;
+        QTest::newRow("unseal: not sealed") << "m_Action_UserUnLockCase" << 7 << -1 << "指定的病案并未被封存!" << -1;
+        QTest::newRow("unseal: own seal") << "m_Action_UserUnLockCase" << 7 << 41 << "病案解封成功!" << -1;
+        QTest::newRow("unseal: another's seal") << "m_Action_UserUnLockCase" << 7 << 99 << "病案解封失败!不能解封他人封存的病案!!!" << 99;
+    }
+    void sealAndUnseal()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, chosen);
+        QFETCH(int, lockedBy);
+        QFETCH(QString, message);
+        QFETCH(int, lockedAfter);
+        QSqlQuery q(db());
+        q.prepare(QStringLiteral("INSERT INTO \"ZYBL_CaseLibrary\" (\"CaseSN\", \"PatientID\", \"IsLocked\", \"LockOwnerSN\", "
+                                 "\"HasOuted\") VALUES (7, '7', :l, :o, 0)"));
+        q.bindValue(QStringLiteral(":l"), lockedBy == -1 ? 0 : 1);
+        q.bindValue(QStringLiteral(":o"), lockedBy);
+        QVERIFY(q.exec());
+        QString prompt;
+        form()->setCaseFinder([&](const CUserSecurityData &, const QString &p, quint8, int, int &caseNumber) {
+            prompt = p;
+            caseNumber = chosen;
+            return 1;
+        });
+        CUserSecurityData user = someone(0);
+        user.UserSN = 41;
+        m_session->adoptUser(user);
+        m_prompter->acknowledge();
+        this->action(action)->trigger();
+        QCOMPARE(prompt, action.contains(QStringLiteral("UnLock")) ? QStringLiteral("请选择一条待解封的病案:")
+                                                                   : QStringLiteral("请选择一条待封存的病案:"));
+        QCOMPARE(m_prompter->lastText(), message);
+        QVERIFY(q.exec(QStringLiteral("SELECT \"IsLocked\", \"LockOwnerSN\" FROM \"ZYBL_CaseLibrary\"")) && q.next());
+        QCOMPARE(q.value(0).toInt(), lockedAfter == -1 ? 0 : 1);
+        QCOMPARE(q.value(1).toInt(), lockedAfter);
     }
 
     void adminGate_data()
