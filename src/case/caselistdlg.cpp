@@ -44,7 +44,7 @@ Tm_CaseListDlg::Tm_CaseListDlg(const CUserSecurityData &, const QString &prompt,
                                   QStringLiteral("主要诊断选择病案")});
 
     Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    m_model = new CaseListModel(dm ? dm->mainDb() : QSqlDatabase(), this);
+    m_model = new CaseListModel(dm ? dm->mainDb() : QSqlDatabase(), CaseListModel::Layout::List, this);
     m_DBGrid_CaseList = new QTableView(this);
     m_DBGrid_CaseList->setObjectName(QStringLiteral("m_DBGrid_CaseList"));
     m_DBGrid_CaseList->setToolTip(QStringLiteral("系统病案列表"));

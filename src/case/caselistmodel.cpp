@@ -7,15 +7,32 @@
 
 #include <QBrush>
 
-CaseListModel::CaseListModel(const QSqlDatabase &db, QObject *parent) : QAbstractTableModel(parent), m_store(db) {}
+CaseListModel::CaseListModel(const QSqlDatabase &db, Layout layout, QObject *parent)
+    : QAbstractTableModel(parent), m_store(db)
+{
+    if (layout == Layout::List)
+        m_columns = {PatientID, Name, PinYin, Sex, Age, Address, Diagnose, InHospital, Sealer, Section};
+    else
+        m_columns = {PatientID, Name, Sex, Address, Diagnose, LastAccess, Outed};
+}
+
+void CaseListModel::restart(std::function<QList<CaseListRow>(int, int)> fetch)
+{
+    beginResetModel();
+    m_fetch = std::move(fetch);
+    m_rows = m_fetch(0, kPage);
+    m_atEnd = m_rows.size() < kPage;
+    endResetModel();
+}
 
 void CaseListModel::setFilter(const CaseFilter &filter)
 {
-    beginResetModel();
-    m_filter = filter;
-    m_rows = m_store.ListCases(m_filter, 0, kPage);
-    m_atEnd = m_rows.size() < kPage;
-    endResetModel();
+    restart([this, filter](int offset, int limit) { return m_store.ListCases(filter, offset, limit); });
+}
+
+void CaseListModel::setSearch(CaseStore::SearchKind kind, const QString &text)
+{
+    restart([this, kind, text](int offset, int limit) { return m_store.SearchCases(kind, text, offset, limit); });
 }
 
 const CaseListRow *CaseListModel::row(int index) const
@@ -30,7 +47,7 @@ int CaseListModel::rowCount(const QModelIndex &parent) const
 
 int CaseListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : int(m_columns.size());
 }
 
 bool CaseListModel::canFetchMore(const QModelIndex &parent) const
@@ -42,7 +59,7 @@ void CaseListModel::fetchMore(const QModelIndex &parent)
 {
     if (parent.isValid() || m_atEnd)
         return;
-    const QList<CaseListRow> more = m_store.ListCases(m_filter, int(m_rows.size()), kPage);
+    const QList<CaseListRow> more = m_fetch(int(m_rows.size()), kPage);
     m_atEnd = more.size() < kPage;
     if (more.isEmpty())
         return;
@@ -75,13 +92,14 @@ QString CaseListModel::sealerName(const CaseListRow &r) const
 QVariant CaseListModel::data(const QModelIndex &index, int role) const
 {
     const CaseListRow *r = row(index.row());
-    if (!r)
+    if (!r || index.column() < 0 || index.column() >= m_columns.size())
         return QVariant();
-    if (role == Qt::ForegroundRole && index.column() == Sealer)
+    const Column column = m_columns.at(index.column());
+    if (role == Qt::ForegroundRole && column == Sealer)
         return QBrush(r->isLocked ? Qt::red : Qt::black);
     if (role != Qt::DisplayRole)
         return QVariant();
-    switch (index.column()) {
+    switch (column) {
     case PatientID: return r->patientID;
     case Name: return r->patientName;
     case PinYin: return r->pinYinName;
@@ -92,6 +110,8 @@ QVariant CaseListModel::data(const QModelIndex &index, int role) const
     case InHospital: return FieldText::Date(r->inHospitalDate);
     case Sealer: return sealerName(*r);
     case Section: return sectionName(r->sectionSN);
+    case LastAccess: return FieldText::Date(r->lastAccessDate);
+    case Outed: return r->hasOuted ? QStringLiteral("已出院") : QStringLiteral("在院");
     }
     return QVariant();
 }
@@ -100,8 +120,11 @@ QVariant CaseListModel::headerData(int section, Qt::Orientation orientation, int
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const titles[ColumnCount] = {
+    static const char *const titles[] = {
         "住院号码", "姓名", "拼音", "性别", "年龄", "联系地址", "主要诊断", "入院日期", "封存者", "所属科室",
+        "最近使用日期", "是否出院",
     };
-    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+    if (section < 0 || section >= m_columns.size())
+        return QVariant();
+    return QString::fromUtf8(titles[m_columns.at(section)]);
 }

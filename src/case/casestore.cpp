@@ -19,6 +19,11 @@ int codeOf(const QString &text, std::initializer_list<const char *> texts)
     return 0;
 }
 
+const char *const kListColumns =
+    "SELECT \"CaseSN\", \"PatientID\", \"PatientName\", \"PinYinName\", \"PatientSex\", \"Birthday\", \"Address\", "
+    "\"MainDiagnose\", \"InHospitalDate\", \"LastAccessDate\", \"IsLocked\", \"LockOwnerSN\", \"SectionSN\", "
+    "\"HasOuted\" FROM \"ZYBL_CaseLibrary\"";
+
 bool changedOneRow(QSqlQuery &q)
 {
     return q.exec() && q.numRowsAffected() == 1;
@@ -186,9 +191,7 @@ QList<CaseListRow> CaseStore::ListCases(const CaseFilter &filter, int offset, in
 
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT \"CaseSN\", \"PatientID\", \"PatientName\", \"PinYinName\", \"PatientSex\", "
-                             "\"Birthday\", \"Address\", \"MainDiagnose\", \"InHospitalDate\", \"LastAccessDate\", "
-                             "\"IsLocked\", \"LockOwnerSN\", \"SectionSN\", \"HasOuted\" FROM \"ZYBL_CaseLibrary\" WHERE ")
+    q.prepare(QString::fromLatin1(kListColumns) + QStringLiteral(" WHERE ")
               + conditions.join(QStringLiteral(" AND "))
               + QStringLiteral(" ORDER BY \"PatientName\", \"CaseSN\" LIMIT :SQLLimit OFFSET :SQLOffset"));
     if (filter.text.isEmpty())
@@ -199,9 +202,17 @@ QList<CaseListRow> CaseStore::ListCases(const CaseFilter &filter, int offset, in
         q.bindValue(QStringLiteral(":SQLSectionSN"), filter.sectionSN);
     q.bindValue(QStringLiteral(":SQLLimit"), qMax(0, limit));
     q.bindValue(QStringLiteral(":SQLOffset"), qMax(0, offset));
-    QList<CaseListRow> rows;
     const bool done = q.exec();
-    while (done && q.next()) {
+    QList<CaseListRow> rows = readRows(q);
+    if (ok)
+        *ok = done;
+    return rows;
+}
+
+QList<CaseListRow> CaseStore::readRows(QSqlQuery &q)
+{
+    QList<CaseListRow> rows;
+    while (q.isActive() && q.next()) {
         CaseListRow r;
         r.caseSN = q.value(0).toInt();
         r.patientID = q.value(1).toString();
@@ -219,6 +230,35 @@ QList<CaseListRow> CaseStore::ListCases(const CaseFilter &filter, int offset, in
         r.hasOuted = q.value(13).toInt() != 0;
         rows << r;
     }
+    return rows;
+}
+
+QList<CaseListRow> CaseStore::SearchCases(SearchKind kind, const QString &text, int offset, int limit, bool *ok)
+{
+    QString condition;
+    QVariant value;
+    if (!text.isEmpty()) {
+        if (kind == SearchKind::Number) {
+            bool isNumber = false;
+            const int number = text.toInt(&isNumber);
+            condition = QStringLiteral("\"CaseSN\" = :SQLValue");
+            value = isNumber ? number : -1;
+        } else {
+            const char *column = kind == SearchKind::Name ? "PatientName" : kind == SearchKind::Address ? "Address" : "MainDiagnose";
+            condition = Db::likeClause(Db::dialectOf(m_db), QString::fromLatin1(column), QStringLiteral(":SQLValue"));
+            value = Db::containsPattern(text);
+        }
+    }
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QString::fromLatin1(kListColumns) + (condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition)
+              + QStringLiteral(" ORDER BY \"CaseSN\" LIMIT :SQLLimit OFFSET :SQLOffset"));
+    if (!condition.isEmpty())
+        q.bindValue(QStringLiteral(":SQLValue"), value);
+    q.bindValue(QStringLiteral(":SQLLimit"), qMax(0, limit));
+    q.bindValue(QStringLiteral(":SQLOffset"), qMax(0, offset));
+    const bool done = q.exec();
+    QList<CaseListRow> rows = readRows(q);
     if (ok)
         *ok = done;
     return rows;

@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class QSqlQuery;
 class TCaseObject;
 
 // One line of the case list.
@@ -68,6 +69,12 @@ public:
     // Up to `limit` cases of the filter from `offset` on, in name order, so a
     // list of any length fills as it scrolls.
     QList<CaseListRow> ListCases(const CaseFilter &filter, int offset, int limit, bool *ok = nullptr);
+    // The case search: every case (empty text), or the cases whose number is
+    // the text read as an integer (-1 when it is none), or whose name, address
+    // or main diagnosis contains it. In number order, a page at a time.
+    enum class SearchKind { Number, Name, Address, Diagnose };
+    QList<CaseListRow> SearchCases(SearchKind kind, const QString &text, int offset, int limit, bool *ok = nullptr);
+
     // The photograph of one case (JPEG bytes, possibly empty).
     QByteArray PatientImage(int caseSN);
 
@@ -77,6 +84,7 @@ public:
     static int BloodTypeCode(const QString &bloodType);
 
 private:
+    static QList<CaseListRow> readRows(QSqlQuery &q);
     bool save(const QString &condition, int userSN, const QString &caseNumber, const TCaseObject &caseObject);
 
     QSqlDatabase m_db;

@@ -1,7 +1,10 @@
-// The case list dialog: its columns, the quick search while typing, the
-// sealer column, the photograph of the current row, and the chosen case.
+// The case list and case search dialogs: columns, the quick search while typing, the
+// sealer column, the photograph of the current row, the chosen case, and the
+// search with its refusals to open.
 #include "case/caselistdlg.h"
 #include "case/caselistmodel.h"
+#include "case/casesearchdlg.h"
+#include "common/scriptedprompter.h"
 #include "core/casedatamodule.h"
 #include "core/jpegcodec.h"
 
@@ -9,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -51,6 +55,8 @@ private slots:
             q.bindValue(QStringLiteral(":in"), QStringLiteral("2026-12-01 09:30:00.000"));
             QVERIFY(q.exec());
         }
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO \"ZYBL_CaseLibrary\" (\"CaseSN\", \"PatientID\", \"PatientName\", "
+                                      "\"IsLocked\", \"HasOuted\") VALUES (4, '4', '张出院', 0, 1)")));
     }
 
     void listsAndChooses()
@@ -91,9 +97,62 @@ private slots:
         QCOMPARE(dialog.caseNumber(), 1);
     }
 
+    void searchAndOpen_data()
+    {
+        QTest::addColumn<QString>("kind");   // radio button
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("count");  // label after the search
+        QTest::addColumn<int>("pick");       // case to open, -1 none
+        QTest::addColumn<QString>("message"); // empty: opened
+        QTest::newRow("number") << "m_RadioButton_Number" << "1" << "共找到 1 个满足条件的病案" << 1 << "";
+        QTest::newRow("number that is none") << "m_RadioButton_Number" << "12a" << "共找到 0 个满足条件的病案" << -1
+                                             << "当前无检索结果!";
+        QTest::newRow("name, sealed") << "m_RadioButton_Name" << "李" << "共找到 1 个满足条件的病案" << 2
+                                      << "病案已被他人锁定,请稍后再试!";
+        QTest::newRow("name, discharged") << "m_RadioButton_Name" << "出院" << "共找到 1 个满足条件的病案" << 4
+                                          << "该病人已出院!";
+        QTest::newRow("everything") << "m_RadioButton_Number" << "  " << "输入内容,按<开始检索>查询" << 1 << "";
+    }
+    void searchAndOpen()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QFETCH(QString, count);
+        QFETCH(int, pick);
+        QFETCH(QString, message);
+        Tm_CaseSearchDlg dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("病案检索窗口"));
+        QCOMPARE(dialog.m_ComboBoxEx_SearchContent->count(), 11);
+        QVERIFY(dialog.m_RadioButton_Number->isChecked());
+        ScriptedPrompter script;
+        script.acknowledge();
+        QTest::mouseClick(dialog.m_BitBtn_Open, Qt::LeftButton); // nothing searched yet
+        QCOMPARE(script.lastText(), QStringLiteral("当前无检索结果!"));
+
+        dialog.findChild<QRadioButton *>(kind)->setChecked(true);
+        dialog.m_ComboBoxEx_SearchContent->setEditText(text);
+        QTest::mouseClick(dialog.m_BitBtn_Search, Qt::LeftButton);
+        QCOMPARE(dialog.m_Label_ResultCount->text(), count);
+        CaseListModel *model = dialog.model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (model->row(r)->caseSN == pick)
+                dialog.m_DBGrid_CaseList->selectRow(r);
+        }
+        if (!message.isEmpty())
+            script.acknowledge();
+        QTest::mouseClick(dialog.m_BitBtn_Open, Qt::LeftButton);
+        if (message.isEmpty()) {
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(dialog.openedCase(), pick);
+        } else {
+            QCOMPARE(script.lastText(), message);
+            QCOMPARE(dialog.openedCase(), -1);
+        }
+    }
+
     void emptyListStillCloses()
     {
-        Tm_CaseListDlg dialog(CUserSecurityData(), QStringLiteral("请选择病案"), true, -1); // no one discharged
+        Tm_CaseListDlg dialog(CUserSecurityData(), QStringLiteral("请选择病案"), false, 9); // a department without cases
         QCOMPARE(dialog.model()->rowCount(), 0);
         QTest::mouseClick(dialog.m_BitBtn_Ok, Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
