@@ -1,5 +1,6 @@
 #include "core/mainform.h"
 
+#include "case/casesearchdlg.h"
 #include "case/casestore.h"
 #include "core/casedatamodule.h"
 #include "core/jpegcodec.h"
@@ -391,6 +392,10 @@ void TMainForm::createActions()
 
     m_Action_BAJS = makeAction("m_Action_BAJS", QStringLiteral("查找病人档案(&B)"),
                                QStringLiteral("按姓名、病案号、科室等条件查找在院及出院病人的档案"));
+    connect(m_Action_BAJS, &QAction::triggered, this, [this] {
+        Tm_CaseSearchDlg dialog(this);
+        dialog.exec(); // a chosen case comes back as message 2048
+    });
     m_Action_UserLockCase = makeAction("m_Action_UserLockCase", QStringLiteral("病人档案封存(&L)"),
                                        QStringLiteral("封存选定的病人档案,封存后其他操作者不能再修改"));
     m_Action_UserUnLockCase = makeAction("m_Action_UserUnLockCase", QStringLiteral("病人档案解封(&U)"),

@@ -2,6 +2,7 @@
 // the status bar, posted requests, the idle lock, help, background sound and
 // leaving the program.
 #include "case/caselistdlg.h"
+#include "case/casesearchdlg.h"
 #include "common/scriptedprompter.h"
 #include "core/casedatamodule.h"
 #include "core/jpegcodec.h"
@@ -26,6 +27,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -72,6 +74,8 @@ class TestMainForm : public QObject
     QString m_oldDir;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Tm_CaseDataModule> m_module;
+    std::unique_ptr<QTimer> m_closeSearch;
+    int m_searchesShown = 0;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     std::unique_ptr<LoginSession> m_session;
     std::unique_ptr<TMainForm> m_form;
@@ -172,10 +176,24 @@ private slots:
         m_prompter = std::make_unique<ScriptedPrompter>();
         m_session = std::make_unique<LoginSession>();
         m_now = 0;
+        // The case search the search command opens is another screen's test:
+        // here it only has to go away again.
+        m_closeSearch = std::make_unique<QTimer>();
+        connect(m_closeSearch.get(), &QTimer::timeout, this, [this] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *d = qobject_cast<Tm_CaseSearchDlg *>(w); d && d->isVisible()) {
+                    ++m_searchesShown;
+                    d->reject();
+                }
+            }
+        });
+        m_closeSearch->start(5);
+        m_searchesShown = 0;
     }
 
     void cleanup()
     {
+        m_closeSearch.reset();
         m_form.reset();
         m_session.reset();
         m_prompter.reset(); // fails the test when a scripted answer was left over
@@ -688,6 +706,7 @@ private slots:
         TMainForm::postSearchCase();
         QCoreApplication::sendPostedEvents(form(), CaseRequestEvent::SearchCase);
         QCOMPARE(search.count(), 1);
+        QCOMPARE(m_searchesShown, 1); // the case search came up
     }
 
     // --- idle lock ----------------------------------------------------------
