@@ -44,20 +44,20 @@ int main(int argc, char *argv[])
     parser.addOption(demo);
     parser.process(app);
 
+    // A second copy warns and ends before it touches the database or any folder.
+    SingleInstance instance(kAppTitle);
+    if (!instance.acquire()) {
+        Prompter::instance().message(QStringLiteral("程序已经运行,请从任务栏上将之放到前台!"), QStringLiteral("提示"),
+                                     Prompter::Icon::Warning);
+        return 0;
+    }
+
     if (parser.isSet(demo)) {
         const QString dir = parser.value(demo);
         if (!QDir().mkpath(dir) || !QDir::setCurrent(dir)) {
             fail(QStringLiteral("无法使用演示目录“%1”。").arg(dir));
             return 1;
         }
-    }
-
-    // A second copy warns and ends before it touches the database.
-    SingleInstance instance(kAppTitle);
-    if (!instance.acquire()) {
-        Prompter::instance().message(QStringLiteral("程序已经运行,请从任务栏上将之放到前台!"), QStringLiteral("提示"),
-                                     Prompter::Icon::Warning);
-        return 0;
     }
 
     QString error;
