@@ -3,6 +3,7 @@
 #include "case/caselistmodel.h"
 #include "core/casedatamodule.h"
 #include "core/dialogbuttons.h"
+#include "core/recordgrid.h"
 #include "core/jpegcodec.h"
 #include "core/launchers.h"
 
@@ -49,12 +50,7 @@ Tm_CaseListDlg::Tm_CaseListDlg(const CUserSecurityData &, const QString &prompt,
     m_DBGrid_CaseList->setObjectName(QStringLiteral("m_DBGrid_CaseList"));
     m_DBGrid_CaseList->setToolTip(QStringLiteral("系统病案列表"));
     m_DBGrid_CaseList->setModel(m_model);
-    m_DBGrid_CaseList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_DBGrid_CaseList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_DBGrid_CaseList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_DBGrid_CaseList->verticalHeader()->setDefaultSectionSize(m_DBGrid_CaseList->fontMetrics().height() + 8);
-    m_DBGrid_CaseList->verticalHeader()->hide();
-    m_DBGrid_CaseList->horizontalHeader()->setStretchLastSection(true);
+    SetUpRecordGrid(m_DBGrid_CaseList);
 
     m_Image = new QLabel(this);
     m_Image->setObjectName(QStringLiteral("m_Image"));

@@ -4,6 +4,7 @@
 #include "core/casedatamodule.h"
 #include "core/mainform.h"
 #include "core/prompter.h"
+#include "core/recordgrid.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -52,11 +53,7 @@ Tm_CaseSearchDlg::Tm_CaseSearchDlg(QWidget *parent) : QDialog(parent)
     m_DBGrid_CaseList->setObjectName(QStringLiteral("m_DBGrid_CaseList"));
     m_DBGrid_CaseList->setToolTip(QStringLiteral("病案检索结果"));
     m_DBGrid_CaseList->setModel(m_model);
-    m_DBGrid_CaseList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_DBGrid_CaseList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_DBGrid_CaseList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_DBGrid_CaseList->verticalHeader()->hide();
-    m_DBGrid_CaseList->horizontalHeader()->setStretchLastSection(true);
+    SetUpRecordGrid(m_DBGrid_CaseList);
 
     m_Label_ResultCount = new QLabel(QStringLiteral("输入内容,按<开始检索>查询"), this);
     m_Label_ResultCount->setObjectName(QStringLiteral("m_Label_ResultCount"));

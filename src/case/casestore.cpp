@@ -66,7 +66,7 @@ bool CaseStore::LoadCase(const QString &caseNumber, TCaseObject &caseObject, QSt
     return true;
 }
 
-bool CaseStore::save(const QString &condition, int userSN, const QString &caseNumber, const TCaseObject &c)
+bool CaseStore::save(bool sealedBy, int userSN, const QString &caseNumber, const TCaseObject &c)
 {
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral(
@@ -82,7 +82,9 @@ bool CaseStore::save(const QString &condition, int userSN, const QString &caseNu
         "\"RHBloodType\" = -1, \"CustomCoding\" = :CustomCoding, \"PersonalCaree\" = :PersonalCaree, "
         "\"FamilyCaree\" = :FamilyCaree, \"DrinkKeepMonth\" = :DrinkKeepMonth, \"SmokeKeepMonth\" = :SmokeKeepMonth, "
         "\"DrinkCount\" = :DrinkCount, \"SmokeCount\" = :SmokeCount "
-        "WHERE \"PatientID\" = :SQLPatientID AND ") + condition);
+        "WHERE \"PatientID\" = :SQLPatientID AND %1")
+                  .arg(sealedBy ? QLatin1String("\"IsLocked\" = 1 AND \"LockOwnerSN\" = :SQLUserSN")
+                                : QLatin1String("\"IsLocked\" = 0")));
     q.bindValue(QStringLiteral(":PatientName"), c.PatientName);
     q.bindValue(QStringLiteral(":PatientSex"), c.PatientSex);
     q.bindValue(QStringLiteral(":Birthday"), Db::toDb(OleDate::toDateTime(c.Birthday)));
@@ -116,19 +118,19 @@ bool CaseStore::save(const QString &condition, int userSN, const QString &caseNu
     q.bindValue(QStringLiteral(":DrinkCount"), c.DrinkCount);
     q.bindValue(QStringLiteral(":SmokeCount"), c.SmokeCount);
     q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
-    if (condition.contains(QLatin1String(":SQLUserSN")))
+    if (sealedBy)
         q.bindValue(QStringLiteral(":SQLUserSN"), userSN);
     return changedOneRow(q);
 }
 
 bool CaseStore::SaveCase(const QString &caseNumber, const TCaseObject &caseObject)
 {
-    return save(QStringLiteral("\"IsLocked\" = 0"), -1, caseNumber, caseObject);
+    return save(false, -1, caseNumber, caseObject);
 }
 
 bool CaseStore::SaveSealedCase(int userSN, const QString &caseNumber, const TCaseObject &caseObject)
 {
-    return save(QStringLiteral("\"IsLocked\" = 1 AND \"LockOwnerSN\" = :SQLUserSN"), userSN, caseNumber, caseObject);
+    return save(true, userSN, caseNumber, caseObject);
 }
 
 bool CaseStore::LockCase(int userSN, const QString &caseNumber)
@@ -251,8 +253,10 @@ QList<CaseListRow> CaseStore::SearchCases(SearchKind kind, const QString &text, 
     }
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    q.prepare(QString::fromLatin1(kListColumns) + (condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition)
-              + QStringLiteral(" ORDER BY \"CaseSN\" LIMIT :SQLLimit OFFSET :SQLOffset"));
+    // `condition` is one of the fixed fragments above; the text itself is bound.
+    const QString where = condition.isEmpty() ? QString() : QStringLiteral(" WHERE %1").arg(condition);
+    q.prepare(QStringLiteral("%1%2 ORDER BY \"CaseSN\" LIMIT :SQLLimit OFFSET :SQLOffset")
+                  .arg(QLatin1String(kListColumns), where));
     if (!condition.isEmpty())
         q.bindValue(QStringLiteral(":SQLValue"), value);
     q.bindValue(QStringLiteral(":SQLLimit"), qMax(0, limit));

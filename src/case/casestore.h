@@ -85,7 +85,8 @@ public:
 
 private:
     static QList<CaseListRow> readRows(QSqlQuery &q);
-    bool save(const QString &condition, int userSN, const QString &caseNumber, const TCaseObject &caseObject);
+    // Writes while the case is free, or (`sealedBy`) while `userSN` holds its seal.
+    bool save(bool sealedBy, int userSN, const QString &caseNumber, const TCaseObject &caseObject);
 
     QSqlDatabase m_db;
 };
