@@ -48,14 +48,28 @@ int CaseStore::BloodTypeCode(const QString &bloodType)
 
 bool CaseStore::LoadCase(const QString &caseNumber, TCaseObject &caseObject, QString *error)
 {
+    return load(false, -1, caseNumber, caseObject, error);
+}
+
+bool CaseStore::LoadSealedCase(int userSN, const QString &caseNumber, TCaseObject &caseObject, QString *error)
+{
+    return load(true, userSN, caseNumber, caseObject, error);
+}
+
+bool CaseStore::load(bool sealedBy, int userSN, const QString &caseNumber, TCaseObject &caseObject, QString *error)
+{
     bool isNumber = false;
     const int number = caseNumber.trimmed().toInt(&isNumber);
     if (!isNumber)
         return false;
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral("SELECT \"CaseData\" FROM \"ZYBL_CaseLibrary\" "
-                             "WHERE \"PatientID\" = :SQLPatientID AND \"IsLocked\" = 0"));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT \"CaseData\" FROM \"ZYBL_CaseLibrary\" WHERE \"PatientID\" = :SQLPatientID AND %1")
+                  .arg(sealedBy ? QLatin1String("\"IsLocked\" = 1 AND \"LockOwnerSN\" = :SQLUserSN")
+                                : QLatin1String("\"IsLocked\" = 0")));
     q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    if (sealedBy)
+        q.bindValue(QStringLiteral(":SQLUserSN"), userSN);
     if (!q.exec() || !q.next())
         return false;
     TCaseObject loaded;
@@ -64,6 +78,15 @@ bool CaseStore::LoadCase(const QString &caseNumber, TCaseObject &caseObject, QSt
     loaded.CaseNumber = number;
     caseObject = loaded;
     return true;
+}
+
+bool CaseStore::TouchCase(const QString &caseNumber, const QDate &day)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE \"ZYBL_CaseLibrary\" SET \"LastAccessDate\" = :SQLLAD WHERE \"PatientID\" = :SQLPatientID"));
+    q.bindValue(QStringLiteral(":SQLLAD"), Db::toDb(day.startOfDay()));
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    return changedOneRow(q);
 }
 
 bool CaseStore::save(bool sealedBy, int userSN, const QString &caseNumber, const TCaseObject &c)

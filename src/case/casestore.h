@@ -51,6 +51,11 @@ public:
     // form that does not read completely fails the load, so that a half-read
     // case can never be saved over the good one.
     bool LoadCase(const QString &caseNumber, TCaseObject &caseObject, QString *error = nullptr);
+    // The same from a case that `userSN` holds sealed: the case window seals
+    // first and then reads, so nobody can write between its read and its seal.
+    bool LoadSealedCase(int userSN, const QString &caseNumber, TCaseObject &caseObject, QString *error = nullptr);
+    // Records that the case was opened on `day` (its LastAccessDate, time 00:00).
+    bool TouchCase(const QString &caseNumber, const QDate &day);
 
     // Writes the case object and its searchable copies into a case that
     // exists and is not sealed.
@@ -85,6 +90,8 @@ public:
 
 private:
     static QList<CaseListRow> readRows(QSqlQuery &q);
+    // Reads a free case, or (`sealedBy`) one that `userSN` holds sealed.
+    bool load(bool sealedBy, int userSN, const QString &caseNumber, TCaseObject &caseObject, QString *error);
     // Writes while the case is free, or (`sealedBy`) while `userSN` holds its seal.
     bool save(bool sealedBy, int userSN, const QString &caseNumber, const TCaseObject &caseObject);
 

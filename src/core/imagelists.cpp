@@ -1,5 +1,7 @@
 #include "core/imagelists.h"
 
+#include <QIcon>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -54,6 +56,30 @@ QPixmap Operator()
     p.drawEllipse(QRectF(5, 1.5, 6, 6));
     p.drawRoundedRect(QRectF(2.5, 8.5, 11, 7), 3, 3);
     return pixmap;
+}
+
+// A large-button icon: a coloured tile with one character on it.
+QIcon Glyph(const QString &glyph, const QColor &colour)
+{
+    const int size = 64;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient fill(0, 0, 0, size);
+    fill.setColorAt(0, colour.lighter(125));
+    fill.setColorAt(1, colour);
+    p.setBrush(fill);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(2, 2, size - 4, size - 4), 12, 12);
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
+    font.setPixelSize(size / 2);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
 }
 
 } // namespace ImageLists

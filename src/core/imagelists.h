@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QIcon>
 #include <QPixmap>
 
 // Pictures the screens share.
@@ -10,5 +12,8 @@ QPixmap Dustbin(int index);
 
 // A small operator figure, 16 by 16, for lists of people.
 QPixmap Operator();
+
+// A large-button icon: a coloured tile with one character on it.
+QIcon Glyph(const QString &glyph, const QColor &colour);
 
 } // namespace ImageLists

@@ -31,3 +31,13 @@ int SelectRecipe(const QString &, int &, int)
 {
     return kCancel;
 }
+
+int ShowMedicalNote(TCaseObject *, int, const CUserSecurityData &)
+{
+    return kCancel;
+}
+
+int ShowStudyCampus()
+{
+    return kCancel;
+}

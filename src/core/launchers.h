@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class TCaseObject;
+
 // Launchers of other screens' dialogs: each shows its dialog modally and
 // returns the modal result, 1 (OK) or 2 (cancel). A screen that has not been
 // built yet answers cancel.
@@ -17,3 +19,7 @@ int SelectFormula(const QString &prompt, int &formulaSN, QString &formulaName);
 int SelectHerbType(const QString &prompt, int &typeSN, QString &typeName);
 // `caseNumber` -1 lists the prescriptions of every case.
 int SelectRecipe(const QString &prompt, int &recipeSN, int caseNumber);
+// Medical certificates (Tm_MedicalNote) for a case, or without one (nullptr); mode 0 writes new ones.
+int ShowMedicalNote(TCaseObject *caseObject, int mode, const CUserSecurityData &user);
+// The medical knowledge advisor (Tm_StudyCampus).
+int ShowStudyCampus();

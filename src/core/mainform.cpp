@@ -1,8 +1,10 @@
 #include "core/mainform.h"
 
+#include "case/casedataform.h"
 #include "case/casesearchdlg.h"
 #include "case/casestore.h"
 #include "core/casedatamodule.h"
+#include "core/imagelists.h"
 #include "core/jpegcodec.h"
 #include "core/launchers.h"
 #include "core/loginsession.h"
@@ -95,30 +97,6 @@ protected:
         p.fillPath(cross, QColor(0xc0, 0x20, 0x20, 22));
     }
 };
-
-// A large-button icon: a coloured tile with one character on it.
-QIcon glyphIcon(const QString &glyph, const QColor &colour)
-{
-    const int size = 64;
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient fill(0, 0, 0, size);
-    fill.setColorAt(0, colour.lighter(125));
-    fill.setColorAt(1, colour);
-    p.setBrush(fill);
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(2, 2, size - 4, size - 4), 12, 12);
-    QFont font;
-    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")});
-    font.setPixelSize(size / 2);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
-}
 
 QFont kaiFont(int pointSize, bool bold)
 {
@@ -783,7 +761,7 @@ void TMainForm::addNavigationButton(QWidget *panel, const char *name, const QStr
 
     auto *button = new QPushButton(caption, panel);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(glyphIcon(glyph, colours.at(row % colours.size())));
+    button->setIcon(ImageLists::Glyph(glyph, colours.at(row % colours.size())));
     button->setIconSize(QSize(32, 32));
     button->setMinimumSize(210, 50);
     button->setCursor(Qt::PointingHandCursor);
@@ -1063,7 +1041,8 @@ void TMainForm::openCase(int caseNumber)
 {
     m_lastOpenedCase = caseNumber;
     m_lastPageFlags = pageFlags();
-    // TCaseDataForm(QString::number(caseNumber), m_session->user(), m_lastPageFlags), modal.
+    TCaseDataForm form(this, QString::number(caseNumber), m_session->user(), m_lastPageFlags);
+    form.exec();
 }
 
 void TMainForm::feeEntry()

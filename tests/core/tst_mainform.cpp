@@ -614,7 +614,10 @@ private slots:
         QTest::addColumn<int>("opened");
         QTest::newRow("cancelled") << 2 << -1 << QString() << -1;
         QTest::newRow("OK without a case") << 1 << -1 << QStringLiteral("你没有选择待编辑的病案!") << -1;
-        QTest::newRow("a case") << 1 << 1024 << QString() << 1024;
+        // No such case in the database: the case window opens and says it cannot load it.
+        QTest::newRow("a case") << 1 << 1024
+                                << QStringLiteral("对指定的病案打开操作失败,病案号: 1024\n\n该病案可能已被封存,请待解除封存后再试.")
+                                << 1024;
     }
     void caseFinderFromRequest()
     {
@@ -650,7 +653,7 @@ private slots:
             QVERIFY(m_prompter->asked.isEmpty());
         } else {
             QCOMPARE(m_prompter->lastText(), message);
-            QCOMPARE(m_prompter->asked.at(0).caption, QStringLiteral("错误..."));
+            QCOMPARE(m_prompter->asked.at(0).caption, opened < 0 ? QStringLiteral("错误...") : QStringLiteral("提示"));
             QCOMPARE(m_prompter->asked.at(0).icon, Prompter::Icon::Error);
         }
         if (opened >= 0) // the start-up directory is current again after a case window
@@ -690,11 +693,12 @@ private slots:
             Settings::writeText(Settings::kGeneralSection, kv.at(0), kv.at(1));
         }
         QCOMPARE(form()->lastOpenedCase(), -1);
+        m_prompter->acknowledge(); // there is no case 315: the case window says so and closes
         TMainForm::postOpenCase(315);
         QCoreApplication::sendPostedEvents(form(), CaseRequestEvent::OpenCase);
         QCOMPARE(form()->lastOpenedCase(), 315);
         QCOMPARE(form()->lastPageFlags(), flags);
-        QVERIFY(m_prompter->asked.isEmpty());
+        QVERIFY(m_prompter->lastText().contains(QStringLiteral("病案号: 315")));
     }
 
     void searchRequest()
