@@ -150,9 +150,14 @@ private slots:
         QVERIFY(store.IsCaseLocked(five));
         QCOMPARE(row(d.db, 5).value(QStringLiteral("LockOwnerSN")).toInt(), 7);
 
-        // Sealed: nobody loads it, a plain save writes nothing, a second seal fails.
+        // Sealed: nobody loads it but through the sealer's own read, a plain save
+        // writes nothing, a second seal fails.
         TCaseObject loaded;
         QVERIFY(!store.LoadCase(five, loaded));
+        QVERIFY(!store.LoadSealedCase(8, five, loaded));
+        QVERIFY(store.LoadSealedCase(7, five, loaded));
+        QCOMPARE(loaded.PatientName, QStringLiteral("张三"));
+        QCOMPARE(loaded.CaseNumber, 5);
         TCaseObject changed = sample();
         changed.PatientName = QStringLiteral("李四");
         QVERIFY(!store.SaveCase(five, changed));
@@ -175,6 +180,13 @@ private slots:
         QCOMPARE(row(d.db, 5).value(QStringLiteral("LockOwnerSN")).toInt(), -1);
         QVERIFY(!store.UnlockCase(7, five));
         QVERIFY(!store.SaveSealedCase(7, five, changed)); // free again: the sealed save refuses
+        QVERIFY(!store.LoadSealedCase(7, five, loaded));
+
+        // Opening records the day, at midnight.
+        QVERIFY(store.TouchCase(five, QDate(2026, 12, 11)));
+        QCOMPARE(Db::dateTimeFromDb(row(d.db, 5).value(QStringLiteral("LastAccessDate"))),
+                 QDateTime(QDate(2026, 12, 11), QTime(0, 0)));
+        QVERIFY(!store.TouchCase(QStringLiteral("404"), QDate(2026, 12, 11)));
 
         // The administrator's seal is nobody else's to lift.
         QVERIFY(addCase(d.db, 6, sample().toBytes(), 1, 32768));
