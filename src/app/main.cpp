@@ -2,6 +2,7 @@
 // the first administrator when there is none, then the main window, which
 // starts the login.
 #include "app/appsetup.h"
+#include "case/democases.h"
 #include "core/casedatamodule.h"
 #include "core/demodata.h"
 #include "core/firstadmindlg.h"
@@ -67,7 +68,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (parser.isSet(demo)) {
-        if (!DemoData::Ensure(&error)) {
+        if (!DemoData::Ensure(&error) || !DemoCases::Ensure(&error)) {
             fail(QStringLiteral("无法建立演示数据: ") + error);
             return 1;
         }

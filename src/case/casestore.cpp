@@ -156,6 +156,46 @@ bool CaseStore::SaveSealedCase(int userSN, const QString &caseNumber, const TCas
     return save(true, userSN, caseNumber, caseObject);
 }
 
+bool CaseStore::AddCase(const NewCase &n, const TCaseObject &caseObject)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral(
+        "INSERT INTO \"ZYBL_CaseLibrary\" (\"CaseSN\", \"PatientID\", \"PatientName\", \"PinYinName\", \"WuBi\", "
+        "\"PatientSex\", \"CaseData\", \"MainDiagnose\", \"Address\", \"IsLocked\", \"LockOwnerSN\", \"Birthday\", "
+        "\"LastAccessDate\", \"InHospitalDate\", \"PayFeeType\", \"IntroduceDoctorSN\", \"SectionSN\", \"OwnDoctorSN\", "
+        "\"OwnNurseSN\", \"BedNoSN\", \"HasOuted\", \"PayFeeTotal\", \"UsedFeeTotal\") "
+        "VALUES (:CaseSN, :PatientID, :PatientName, :PinYinName, :WuBi, :PatientSex, :CaseData, :MainDiagnose, :Address, "
+        "0, -1, :Birthday, :LastAccessDate, :InHospitalDate, :PayFeeType, :IntroduceDoctorSN, :SectionSN, :OwnDoctorSN, "
+        "-1, -1, 0, 0, 0)"));
+    q.bindValue(QStringLiteral(":CaseSN"), n.caseSN);
+    q.bindValue(QStringLiteral(":PatientID"), QString::number(n.caseSN));
+    q.bindValue(QStringLiteral(":PatientName"), n.patientName);
+    q.bindValue(QStringLiteral(":PinYinName"), n.pinYinName);
+    q.bindValue(QStringLiteral(":WuBi"), n.wuBi);
+    q.bindValue(QStringLiteral(":PatientSex"), n.patientSex);
+    q.bindValue(QStringLiteral(":CaseData"), caseObject.toBytes());
+    q.bindValue(QStringLiteral(":MainDiagnose"), n.mainDiagnose);
+    q.bindValue(QStringLiteral(":Address"), n.address);
+    q.bindValue(QStringLiteral(":Birthday"), Db::toDb(n.birthday));
+    q.bindValue(QStringLiteral(":LastAccessDate"), Db::toDb(QDateTime::currentDateTime()));
+    q.bindValue(QStringLiteral(":InHospitalDate"), Db::toDb(n.inHospitalDate));
+    q.bindValue(QStringLiteral(":PayFeeType"), n.payFeeType);
+    q.bindValue(QStringLiteral(":IntroduceDoctorSN"), n.introduceDoctorSN);
+    q.bindValue(QStringLiteral(":SectionSN"), n.sectionSN);
+    q.bindValue(QStringLiteral(":OwnDoctorSN"), n.ownDoctorSN);
+    return changedOneRow(q);
+}
+
+bool CaseStore::DischargeCase(int caseSN, const QDateTime &when)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE \"ZYBL_CaseLibrary\" SET \"HasOuted\" = 1, \"OutHospitalDate\" = :SQLOut "
+                             "WHERE \"CaseSN\" = :SQLCaseSN AND \"HasOuted\" = 0"));
+    q.bindValue(QStringLiteral(":SQLOut"), Db::toDb(when));
+    q.bindValue(QStringLiteral(":SQLCaseSN"), caseSN);
+    return changedOneRow(q);
+}
+
 bool CaseStore::LockCase(int userSN, const QString &caseNumber)
 {
     QSqlQuery q(m_db);

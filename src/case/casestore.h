@@ -26,6 +26,23 @@ struct CaseListRow {
     bool hasOuted = false;
 };
 
+// A case as the admission desk registers it.
+struct NewCase {
+    int caseSN = -1; // the inpatient number, drawn from the case serial
+    QString patientName;
+    QString pinYinName;
+    QString wuBi;
+    QString patientSex;
+    QString mainDiagnose;
+    QString address;
+    QDateTime birthday;
+    QDateTime inHospitalDate;
+    int payFeeType = -1;
+    int introduceDoctorSN = -1;
+    int sectionSN = -1;
+    int ownDoctorSN = -1;
+};
+
 // Which cases the case list shows. Without a quick-search text: the cases in
 // hospital (or discharged) of a department (-1 all). With one: the cases of
 // that department whose column of the chosen kind contains the text, in
@@ -64,6 +81,13 @@ public:
     // The same, into a case that `userSN` holds sealed (the case window's save,
     // which never lets go of its seal).
     bool SaveSealedCase(int userSN, const QString &caseNumber, const TCaseObject &caseObject);
+
+    // Registers a new inpatient: a free case in hospital, no bed, no nurse, no
+    // fees yet, holding `caseObject` as its stored form.
+    bool AddCase(const NewCase &newCase, const TCaseObject &caseObject);
+
+    // Discharges a case in hospital at `when`.
+    bool DischargeCase(int caseSN, const QDateTime &when);
 
     // Seals a free case under `userSN`.
     bool LockCase(int userSN, const QString &caseNumber);

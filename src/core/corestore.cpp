@@ -81,6 +81,24 @@ QString CoreStore::sectionName(int sectionSN)
     return q.value(0).toString().trimmed();
 }
 
+int CoreStore::ensureSection(const QString &name)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT \"RecordSN\" FROM \"GLOBAL_SectionLib\" WHERE \"SectionName\" = :SQLName "
+                             "ORDER BY \"RecordSN\""));
+    q.bindValue(QStringLiteral(":SQLName"), name);
+    if (!q.exec())
+        return -1;
+    if (q.next())
+        return q.value(0).toInt();
+    q.prepare(QStringLiteral("INSERT INTO \"GLOBAL_SectionLib\" (\"SectionName\", \"SectionAddress\", \"SectionFlag\", "
+                             "\"SectionType\") VALUES (:SQLName, '', 0, 0) RETURNING \"RecordSN\""));
+    q.bindValue(QStringLiteral(":SQLName"), name);
+    if (!q.exec() || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
 CoreStore::Found CoreStore::userPicture(int userSN, QByteArray *bytes)
 {
     QSqlQuery q(m_db);

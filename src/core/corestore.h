@@ -25,6 +25,9 @@ public:
     // SectionName without surrounding blanks; empty when there is none.
     QString sectionName(int sectionSN);
 
+    // The key of the department of that name, added when there is none; -1 on failure.
+    int ensureSection(const QString &name);
+
     enum class Found { No, Yes, Error };
     // The stored photograph of a user (possibly empty bytes).
     Found userPicture(int userSN, QByteArray *bytes);

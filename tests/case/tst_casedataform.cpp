@@ -4,6 +4,10 @@
 #include "case/casedataform.h"
 #include "case/caseobject.h"
 #include "case/casepage.h"
+#include "case/casestore.h"
+#include "case/democases.h"
+#include "core/demodata.h"
+#include "core/pinyin.h"
 #include "common/scriptedprompter.h"
 #include "core/casedatamodule.h"
 #include "core/database.h"
@@ -504,6 +508,43 @@ private slots:
         QTest::keySequence(form.get(), QKeySequence(QStringLiteral("Ctrl+O")));
         QVERIFY(script.asked.isEmpty());
         QVERIFY(form->isVisible());
+    }
+
+    void demoPatientsOpen()
+    {
+        QSqlQuery q(db());
+        QVERIFY(q.exec(QStringLiteral("DELETE FROM \"ZYBL_CaseLibrary\"")));
+        QString error;
+        QVERIFY2(DemoData::Ensure(&error) && DemoCases::Ensure(&error), qPrintable(error));
+        QVERIFY2(DemoCases::Ensure(&error), qPrintable(error)); // a second start adds nothing
+        CaseStore store(db());
+        const QList<CaseListRow> all = store.SearchCases(CaseStore::SearchKind::Name, QString(), 0, 100);
+        QCOMPARE(all.size(), 33);
+        QSet<int> sections;
+        int inHospital = 0;
+        for (const CaseListRow &row : all) {
+            sections << row.sectionSN;
+            inHospital += row.hasOuted ? 0 : 1;
+            QCOMPARE(row.pinYinName, GetPinYinInitials(row.patientName));
+            QCOMPARE(DemoCases::WuBiInitials(row.patientName).size(), row.patientName.size());
+            TCaseObject c;
+            QVERIFY2(store.LoadCase(row.patientID, c), qPrintable(row.patientName));
+            QCOMPARE(c.PatientName, row.patientName);
+            QVERIFY(!c.MainDiagnoseICD10.isEmpty());
+        }
+        QCOMPARE(inHospital, 30);
+        QCOMPARE(sections.size(), 2);
+
+        // One of them in the real case window.
+        auto form = std::make_unique<TCaseDataForm>(nullptr, all.first().patientID, doctor(), 30);
+        form->show();
+        QCOMPARE(form->m_StatusPanels[2]->text(), QStringLiteral("姓名:") + all.first().patientName);
+        QCOMPARE(form->page(0)->objectName(), QStringLiteral("m_BLSY"));
+        QCOMPARE(sealer(all.first().caseSN), kUser);
+        QVERIFY(form->SaveCase());
+        Settings::writeText(Settings::kGeneralSection, QStringLiteral("SaveHintCloseCase"), QStringLiteral("0"));
+        QVERIFY(form->close());
+        QCOMPARE(sealer(all.first().caseSN), -1);
     }
 
     void secondWindowIsRefusedWhileTheFirstIsOpen()

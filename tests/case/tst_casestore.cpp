@@ -3,6 +3,7 @@
 #include "case/caseobject.h"
 #include "case/casestore.h"
 #include "common/testdb.h"
+#include "core/corestore.h"
 #include "core/database.h"
 #include "core/schema.h"
 
@@ -192,6 +193,48 @@ private slots:
         QVERIFY(addCase(d.db, 6, sample().toBytes(), 1, 32768));
         QVERIFY(!store.UnlockCase(7, QStringLiteral("6")));
         QVERIFY(store.IsCaseLocked(QStringLiteral("6")));
+    }
+
+    // Admission's new row and a discharge, and the department a new row names.
+    void addAndDischarge_data() { TestDb::addDialectRows(); }
+    void addAndDischarge()
+    {
+        ZYBL_FETCH_DIALECT(dialect);
+        Db2 d(dialect);
+        QVERIFY2(d.ok, qPrintable(d.error + d.scratch.error()));
+        CoreStore core(d.db);
+        const int surgery = core.ensureSection(QStringLiteral("外科"));
+        QVERIFY(surgery > 0);
+        QCOMPARE(core.ensureSection(QStringLiteral("外科")), surgery);
+        QVERIFY(core.ensureSection(QStringLiteral("内科")) != surgery);
+
+        NewCase n;
+        n.caseSN = 31;
+        n.patientName = QStringLiteral("张三");
+        n.pinYinName = QStringLiteral("ZS");
+        n.patientSex = QStringLiteral("男");
+        n.birthday = QDateTime(QDate(1960, 2, 29), QTime(0, 0));
+        n.inHospitalDate = QDateTime(QDate(2026, 12, 1), QTime(9, 30));
+        n.sectionSN = surgery;
+        CaseStore store(d.db);
+        QVERIFY(store.AddCase(n, sample()));
+        QVERIFY(!store.AddCase(n, sample())); // the number is taken
+        const QVariantMap r = row(d.db, 31);
+        QCOMPARE(r.value(QStringLiteral("PatientID")).toString(), QStringLiteral("31"));
+        QCOMPARE(r.value(QStringLiteral("IsLocked")).toInt(), 0);
+        QCOMPARE(r.value(QStringLiteral("LockOwnerSN")).toInt(), -1);
+        QCOMPARE(r.value(QStringLiteral("BedNoSN")).toInt(), -1);
+        QCOMPARE(r.value(QStringLiteral("SectionSN")).toInt(), surgery);
+        QCOMPARE(Db::dateTimeFromDb(r.value(QStringLiteral("InHospitalDate"))), n.inHospitalDate);
+        TCaseObject loaded;
+        QVERIFY(store.LoadCase(QStringLiteral("31"), loaded));
+        QCOMPARE(loaded.MainDiagnose, sample().MainDiagnose);
+
+        const QDateTime out(QDate(2026, 12, 9), QTime(10, 0));
+        QVERIFY(store.DischargeCase(31, out));
+        QVERIFY(!store.DischargeCase(31, out)); // only once
+        QCOMPARE(row(d.db, 31).value(QStringLiteral("HasOuted")).toInt(), 1);
+        QCOMPARE(Db::dateTimeFromDb(row(d.db, 31).value(QStringLiteral("OutHospitalDate"))), out);
     }
 
     // A stored form that does not read fails the load, so it can't be saved over.
