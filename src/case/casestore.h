@@ -95,7 +95,7 @@ public:
     bool UnlockCase(int userSN, const QString &caseNumber);
     bool IsCaseLocked(const QString &caseNumber);
 
-    // Up to `limit` cases of the filter from `offset` on, in name order, so a
+    // Up to `limit` cases of the filter from `offset` on, in pinyin order, so a
     // list of any length fills as it scrolls.
     QList<CaseListRow> ListCases(const CaseFilter &filter, int offset, int limit, bool *ok = nullptr);
     // The case search: every case (empty text), or the cases whose number is

@@ -139,10 +139,11 @@ QString containsPattern(const QString &text)
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
-QString likeClause(const Dialect dialect, const QString &column, const QString &param)
+QString likeClause(const Dialect dialect, const QString &column, const QString &param, const QString &text)
 {
     // SQLite's LIKE ignores ASCII case already; PostgreSQL needs ILIKE.
-    const QString op = dialect == Dialect::PostgreSQL ? QStringLiteral(" ILIKE ") : QStringLiteral(" LIKE ");
+    const bool caseless = !text.isNull() && text.toUpper() == text.toLower();
+    const QString op = dialect == Dialect::PostgreSQL && !caseless ? QStringLiteral(" ILIKE ") : QStringLiteral(" LIKE ");
     return quoted(column) + op + param + QStringLiteral(" ESCAPE '\\'");
 }
 

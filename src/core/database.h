@@ -32,7 +32,10 @@ QString quoted(const QString &identifier);
 // use it with likeClause(), which adds the ESCAPE and the case rule.
 QString containsPattern(const QString &text);
 // `"column" LIKE :param ESCAPE '\'`, case-insensitive on both databases.
-QString likeClause(const Dialect dialect, const QString &column, const QString &param);
+// Given the text searched for, PostgreSQL's slower ILIKE is used only when
+// that text has letters with a case (Chinese characters and digits have none).
+QString likeClause(const Dialect dialect, const QString &column, const QString &param,
+                   const QString &text = QString());
 
 // Runs one statement; on failure fills `error` with the driver's text.
 bool exec(QSqlQuery &query, QString *error);

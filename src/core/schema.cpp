@@ -3,6 +3,7 @@
 #include "core/database.h"
 #include "core/shareddefs.h"
 
+#include <QCryptographicHash>
 #include <QSqlQuery>
 
 namespace Schema {
@@ -13,8 +14,17 @@ using T = Type;
 
 // Version 1: the tables as the system first shipped them.
 // Version 2: GLOBAL_UserLib.Password holds a password hash (128 characters).
-constexpr int kCurrentVersion = 2;
+// Version 3: two covering indexes on the case table for the case list.
+constexpr int kCurrentVersion = 3;
 const char *const kVersionTable = "ZYBL_SchemaVersion";
+
+// The case list walks these in its order (a department's cases, or everyone's)
+// and tests every quick-search column inside the index, so a search reads
+// table rows only for the cases it shows, whatever the table's size.
+const std::vector<const char *> kCaseListIndex = {"SectionSN", "PinYinName", "PatientName", "CaseSN", "HasOuted",
+                                                  "WuBi", "PatientID", "MainDiagnose"};
+const std::vector<const char *> kCaseSearchIndex = {"PinYinName", "PatientName", "CaseSN", "SectionSN", "HasOuted",
+                                                    "WuBi", "PatientID", "MainDiagnose"};
 
 std::vector<Table> buildMainTables()
 {
@@ -41,7 +51,8 @@ std::vector<Table> buildMainTables()
         {"InHospitalDate", T::DateTime}, {"HasOuted", T::YesNo}, {"IntroduceDoctorSN", T::Int32},
         {"PayFeeType", T::Int32}, {"PayFeeTotal", T::Double}, {"UsedFeeTotal", T::Double},
     }, {{"PatientName"}, {"PinYinName"}, {"WuBi"}, {"SectionSN", "HasOuted"}, {"HasOuted"},
-        {"LockOwnerSN"}, {"BedNoSN"}, {"OwnDoctorSN"}, {"InHospitalDate"}, {"OutHospitalDate"}},
+        {"LockOwnerSN"}, {"BedNoSN"}, {"OwnDoctorSN"}, {"InHospitalDate"}, {"OutHospitalDate"},
+        kCaseListIndex, kCaseSearchIndex},
        {"PatientID"}});
 
     t.push_back({"ZYBL_BCJLLibrary", "RecordSN", {
@@ -251,6 +262,11 @@ QString indexName(const char *table, const std::vector<const char *> &columns, b
     QString name = QString::fromLatin1(unique ? "UX_" : "IX_") + QString::fromLatin1(table);
     for (const char *c : columns)
         name += QLatin1Char('_') + QString::fromLatin1(c);
+    // PostgreSQL cuts names at 63 bytes; keep long ones distinct within that.
+    if (name.size() > 63) {
+        const QByteArray hash = QCryptographicHash::hash(name.toLatin1(), QCryptographicHash::Sha1).toHex().left(8);
+        name = name.left(54) + QLatin1Char('_') + QString::fromLatin1(hash);
+    }
     return name;
 }
 
@@ -352,9 +368,15 @@ bool widenPassword(const QSqlDatabase &db, QString *error)
     return rebuildSqliteTable(db, tableNamed("GLOBAL_UserLib"), error);
 }
 
+bool addCaseListIndexes(const QSqlDatabase &db, QString *error)
+{
+    return run(db, indexStatement("ZYBL_CaseLibrary", kCaseListIndex, false), error)
+           && run(db, indexStatement("ZYBL_CaseLibrary", kCaseSearchIndex, false), error);
+}
+
 // Forward-only upgrades: kUpgrades[i] takes a database from version i + 1 to i + 2.
 using Upgrade = bool (*)(const QSqlDatabase &, QString *);
-const std::vector<Upgrade> kUpgrades = {widenPassword};
+const std::vector<Upgrade> kUpgrades = {widenPassword, addCaseListIndexes};
 
 bool lockForSchema(QSqlDatabase &db, QString *error)
 {

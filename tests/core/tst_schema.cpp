@@ -69,6 +69,24 @@ bool insertText(QSqlDatabase &db, const QString &table, const QString &column, c
 
 } // namespace
 
+// The case table's indexes that lead with the list's columns, by name.
+static QStringList caseListIndexes(const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    q.exec(Db::dialectOf(db) == Dialect::PostgreSQL
+               ? QStringLiteral("SELECT indexname FROM pg_indexes WHERE tablename = 'ZYBL_CaseLibrary'")
+               : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'ZYBL_CaseLibrary'"));
+    QStringList names;
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        if (name.startsWith(QStringLiteral("IX_ZYBL_CaseLibrary_SectionSN_PinYinName"))
+            || name.startsWith(QStringLiteral("IX_ZYBL_CaseLibrary_PinYinName_PatientName")))
+            names << name;
+    }
+    names.sort();
+    return names;
+}
+
 class TestSchema : public QObject
 {
     Q_OBJECT
@@ -248,12 +266,12 @@ private slots:
         QSqlDatabase db = scratch.connection();
         QString error;
         QVERIFY2(Schema::ensureMain(db, &error), qPrintable(error));
-        for (const char *name : {"50%off", "500ff", "a_b", "axb", "Zhang"})
-            QVERIFY(insertText(db, QStringLiteral("ZYBL_CFYZTemplate"), QStringLiteral("Name"), QString::fromLatin1(name)));
+        for (const char *name : {"50%off", "500ff", "a_b", "axb", "Zhang", "张三"})
+            QVERIFY(insertText(db, QStringLiteral("ZYBL_CFYZTemplate"), QStringLiteral("Name"), QString::fromUtf8(name)));
         auto count = [&](const QString &text) {
             QSqlQuery q(db);
             q.prepare(QStringLiteral("SELECT count(*) FROM \"ZYBL_CFYZTemplate\" WHERE ")
-                      + Db::likeClause(dialect, QStringLiteral("Name"), QStringLiteral(":SQLPattern")));
+                      + Db::likeClause(dialect, QStringLiteral("Name"), QStringLiteral(":SQLPattern"), text));
             q.bindValue(QStringLiteral(":SQLPattern"), Db::containsPattern(text));
             return q.exec() && q.next() ? q.value(0).toInt() : -1;
         };
@@ -261,6 +279,8 @@ private slots:
         QCOMPARE(count(QStringLiteral("_")), 1);
         QCOMPARE(count(QStringLiteral("zhang")), 1); // letters match either case
         QCOMPARE(count(QStringLiteral("'")), 0);
+        QCOMPARE(count(QStringLiteral("50")), 2); // no letters: the plain LIKE
+        QCOMPARE(count(QStringLiteral("张")), 1);
     }
 
     // A version 1 database (passwords of at most 10 characters) is upgraded in
@@ -287,6 +307,11 @@ private slots:
             QVERIFY(Db::exec(db, ddl, &error));
             QVERIFY(Db::exec(db, QStringLiteral("CREATE INDEX \"IX_GLOBAL_UserLib_UserName\" ON \"GLOBAL_UserLib\" (\"UserName\")"), &error));
         }
+        // Nor had it the case list's covering indexes.
+        const QStringList covering = caseListIndexes(db);
+        QCOMPARE(covering.size(), 2);
+        for (const QString &index : covering)
+            QVERIFY(Db::exec(db, QStringLiteral("DROP INDEX \"%1\"").arg(index), &error));
         QVERIFY(Db::exec(db, QStringLiteral("UPDATE \"ZYBL_SchemaVersion\" SET \"Version\" = 1"), &error));
         QVERIFY(Db::exec(db, QStringLiteral("INSERT INTO \"GLOBAL_UserLib\" (\"UserName\", \"Password\", \"GroupSN\") "
                                             "VALUES ('王医生', '1234567890', 8)"), &error));
@@ -296,6 +321,7 @@ private slots:
         QVERIFY2(Schema::ensureMain(db, &error, &changed), qPrintable(error));
         QVERIFY(changed);
         QCOMPARE(Schema::storedVersion(db), Schema::currentVersion());
+        QCOMPARE(caseListIndexes(db), covering);
         QVERIFY(insertText(db, QStringLiteral("GLOBAL_UserLib"), QStringLiteral("Password"), QString(128, QLatin1Char('p'))));
         QVERIFY(!insertText(db, QStringLiteral("GLOBAL_UserLib"), QStringLiteral("Password"), QString(129, QLatin1Char('p'))));
         QSqlQuery q(db);
