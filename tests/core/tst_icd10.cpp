@@ -1,15 +1,18 @@
 // The ICD-10 catalogue: reading hospitals' files in either encoding, the
-// all-or-nothing replace and the built-in catalogue.
+// all-or-nothing replace, the built-in catalogue and the library's first start.
 #include "common/testdb.h"
+#include "core/casedatamodule.h"
 #include "core/database.h"
 #include "core/gbk.h"
 #include "core/icd10catalogue.h"
 #include "core/icd10store.h"
 #include "core/schema.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -40,6 +43,23 @@ QMap<QString, QString> pinyinByName(const QSqlDatabase &db)
     while (q.next())
         rows.insert(q.value(0).toString(), q.value(1).toString());
     return rows;
+}
+
+QString libraryFile(const QTemporaryDir &dir)
+{
+    return dir.filePath(Tm_CaseDataModule::kIcd10File);
+}
+
+int libraryCount(const QTemporaryDir &dir)
+{
+    DbConfig config;
+    config.file = libraryFile(dir);
+    QString error;
+    if (!Db::open(config, QStringLiteral("count"), Db::OpenMode::ReadOnly, &error))
+        return -1;
+    const int n = Icd10Store(QSqlDatabase::database(QStringLiteral("count"), false)).count();
+    Db::close(QStringLiteral("count"));
+    return n;
 }
 
 } // namespace
@@ -164,6 +184,40 @@ private slots:
             QCOMPARE(it.value().size(), qMin<qsizetype>(it.key().size(), 45));
         }
         QCOMPARE(py.value(QStringLiteral("脑梗死")), QStringLiteral("NGS"));
+    }
+
+    // The library is filled when it is created; rows already there are left alone,
+    // and an empty table is filled only when asked.
+    void firstStartFillsLibrary()
+    {
+        QTemporaryDir dir;
+        QString error;
+        bool changed = false;
+        QVERIFY2(Tm_CaseDataModule::openIcd10(dir.path(), QStringLiteral("lib"), &error, &changed), qPrintable(error));
+        QVERIFY(changed);
+        const int builtIn = Icd10Store(QSqlDatabase::database(QStringLiteral("lib"), false)).count();
+        Db::close(QStringLiteral("lib"));
+        QVERIFY(builtIn >= 500);
+
+        DbConfig config;
+        config.file = libraryFile(dir);
+        QVERIFY(Db::open(config, QStringLiteral("rw"), Db::OpenMode::ReadWrite, &error));
+        QVERIFY(Icd10Store(QSqlDatabase::database(QStringLiteral("rw"), false)).replaceAll({{"I10", "高血压"}}, &error));
+        QVERIFY(Tm_CaseDataModule::openIcd10(dir.path(), QStringLiteral("lib"), &error, &changed, true));
+        Db::close(QStringLiteral("lib"));
+        QVERIFY(!changed);
+        QCOMPARE(libraryCount(dir), 1);
+
+        QVERIFY(Icd10Store(QSqlDatabase::database(QStringLiteral("rw"), false)).replaceAll({}, &error));
+        Db::close(QStringLiteral("rw"));
+        QVERIFY(Tm_CaseDataModule::openIcd10(dir.path(), QStringLiteral("lib"), &error, &changed));
+        Db::close(QStringLiteral("lib"));
+        QVERIFY(!changed);
+        QCOMPARE(libraryCount(dir), 0);
+        QVERIFY(Tm_CaseDataModule::openIcd10(dir.path(), QStringLiteral("lib"), &error, &changed, true));
+        Db::close(QStringLiteral("lib"));
+        QVERIFY(changed);
+        QCOMPARE(libraryCount(dir), builtIn);
     }
 };
 
