@@ -3,6 +3,8 @@
 #include "core/corestore.h"
 #include "core/database.h"
 #include "core/fieldtext.h"
+#include "core/icd10catalogue.h"
+#include "core/icd10store.h"
 #include "core/jpegcodec.h"
 #include "core/loginstore.h"
 #include "core/schema.h"
@@ -94,7 +96,7 @@ bool Tm_CaseDataModule::openMain(const DbConfig &config, const QString &connecti
 }
 
 bool Tm_CaseDataModule::openIcd10(const QString &workingDir, const QString &connectionName, QString *error,
-                                  bool *changed)
+                                  bool *changed, bool fillEmpty)
 {
     DbConfig config;
     config.dialect = Dialect::SQLite;
@@ -108,18 +110,34 @@ bool Tm_CaseDataModule::openIcd10(const QString &workingDir, const QString &conn
         const QString probeName = connectionName + QStringLiteral("_setup");
         if (!Db::open(config, probeName, isNewFile ? Db::OpenMode::CreateReadWrite : Db::OpenMode::ReadOnly, error))
             return false;
-        QSqlDatabase db = QSqlDatabase::database(probeName, false);
-        const bool hasTable = Schema::tableExists(db, QStringLiteral("BMK_Icd10"));
-        db = QSqlDatabase();
-        if (!hasTable) {
+        bool hasTable = false;
+        bool isEmpty = false;
+        {
+            QSqlDatabase db = QSqlDatabase::database(probeName, false);
+            hasTable = Schema::tableExists(db, QStringLiteral("BMK_Icd10"));
+            isEmpty = hasTable && fillEmpty && Icd10Store(db).count() == 0;
+        }
+        if (!hasTable || isEmpty) {
             Db::close(probeName);
             if (!Db::open(config, probeName, Db::OpenMode::CreateReadWrite, error))
                 return false;
             QString why;
             bool ok = false;
+            bool wrote = false;
             {
                 QSqlDatabase rw = QSqlDatabase::database(probeName, false);
-                ok = Schema::ensureIcd10(rw, &why, changed);
+                bool created = false;
+                ok = Schema::ensureIcd10(rw, &why, &created);
+                // Only the workstation that created the table fills it; an empty one is
+                // checked again under the write connection.
+                if (ok && (created || (fillEmpty && Icd10Store(rw).count() == 0))) {
+                    const Icd10Catalogue::Parsed catalogue = Icd10Catalogue::parse(Icd10Catalogue::embedded());
+                    ok = !catalogue.entries.isEmpty() && Icd10Store(rw).replaceAll(catalogue.entries, &why);
+                    if (catalogue.entries.isEmpty())
+                        why = QStringLiteral("程序内置的诊断编码目录为空");
+                    wrote = ok;
+                }
+                wrote = wrote || created;
                 // A library is read by everyone and written rarely: keep the plain journal.
                 if (ok)
                     Db::exec(rw, QStringLiteral("PRAGMA journal_mode=DELETE"), nullptr);
@@ -132,6 +150,8 @@ bool Tm_CaseDataModule::openIcd10(const QString &workingDir, const QString &conn
                     *error = QStringLiteral("无法建立诊断编码库“%1”: %2").arg(QDir::toNativeSeparators(config.file), why);
                 return false;
             }
+            if (changed)
+                *changed = wrote;
         }
         Db::close(probeName);
     }

@@ -57,9 +57,11 @@ public:
     // Opens (creating the embedded default when allowed) and brings the schema up to date.
     static bool openMain(const DbConfig &config, const QString &connectionName, bool mayCreate,
                          QString *error, bool *changed = nullptr);
-    // Creates the library file with its empty table when missing, then opens it read-only.
+    // Creates the library file and its table when missing, filled from the built-in
+    // catalogue, then opens it read-only. `fillEmpty` also fills an existing empty
+    // table (zyblctl init); the program itself writes only a library it creates.
     static bool openIcd10(const QString &workingDir, const QString &connectionName, QString *error,
-                          bool *changed = nullptr);
+                          bool *changed = nullptr, bool fillEmpty = false);
 
 private:
     Tm_CaseDataModule(const QString &workingDir, const DbConfig &config);

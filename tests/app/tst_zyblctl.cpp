@@ -1,7 +1,9 @@
 // zyblctl as an administrator uses it: init in an empty folder, again, on a
-// data-link file; and pinyin for bulk library files.
+// data-link file; pinyin for bulk library files; a hospital's own ICD-10 catalogue.
 #include "common/testdb.h"
 #include "core/database.h"
+#include "core/gbk.h"
+#include "core/icd10store.h"
 #include "core/schema.h"
 
 #include <QCryptographicHash>
@@ -57,6 +59,43 @@ QByteArray contentDigest(const QString &file)
     return hash.result();
 }
 
+// Rows of the diagnosis library in `dir`, -1 when it cannot be read.
+int libraryCodes(const QString &dir)
+{
+    DbConfig config;
+    config.file = QDir(dir).filePath(QStringLiteral("ZYBLBMKLib.db"));
+    QString error;
+    if (!Db::open(config, QStringLiteral("codes"), Db::OpenMode::ReadOnly, &error))
+        return -1;
+    const int n = Icd10Store(QSqlDatabase::database(QStringLiteral("codes"), false)).count();
+    Db::close(QStringLiteral("codes"));
+    return n;
+}
+
+QString nameOf(const QString &dir, const QString &code)
+{
+    DbConfig config;
+    config.file = QDir(dir).filePath(QStringLiteral("ZYBLBMKLib.db"));
+    QString error;
+    QString name;
+    if (Db::open(config, QStringLiteral("name"), Db::OpenMode::ReadOnly, &error)) {
+        QSqlQuery q(QSqlDatabase::database(QStringLiteral("name"), false));
+        q.prepare(QStringLiteral("SELECT \"MC\" FROM \"BMK_Icd10\" WHERE \"BM\" = :SQLBM"));
+        q.bindValue(QStringLiteral(":SQLBM"), code);
+        if (q.exec() && q.next())
+            name = q.value(0).toString();
+    }
+    Db::close(QStringLiteral("name"));
+    return name;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 } // namespace
 
 class TestZyblctl : public QObject
@@ -87,6 +126,10 @@ private slots:
         QVERIFY(Schema::tableExists(QSqlDatabase::database(QStringLiteral("check")), QStringLiteral("BMK_Icd10")));
         Db::close(QStringLiteral("check"));
 
+        const int codes = libraryCodes(dir.path());
+        QVERIFY2(codes >= 500, qPrintable(QString::number(codes)));
+        QVERIFY2(first.out.contains(QStringLiteral("ZYBLBMKLib.db: created or filled, %1 codes").arg(codes)), qPrintable(first.out));
+
         const QByteArray before = contentDigest(main);
         const QByteArray libraryBefore = contentDigest(library);
         const Run second = zyblctl(dir.path(), {QStringLiteral("init")});
@@ -95,6 +138,52 @@ private slots:
         QVERIFY(!second.out.contains(QStringLiteral("created")));
         QCOMPARE(contentDigest(main), before);
         QCOMPARE(contentDigest(library), libraryBefore);
+    }
+
+    void initFillsEmptyLibrary()
+    {
+        QTemporaryDir dir;
+        DbConfig config;
+        config.file = dir.filePath(QStringLiteral("ZYBLBMKLib.db"));
+        QString error;
+        QVERIFY(Db::open(config, QStringLiteral("empty"), Db::OpenMode::CreateReadWrite, &error));
+        {
+            QSqlDatabase db = QSqlDatabase::database(QStringLiteral("empty"));
+            QVERIFY(Schema::ensureIcd10(db, &error));
+        }
+        Db::close(QStringLiteral("empty"));
+        QCOMPARE(libraryCodes(dir.path()), 0);
+        const Run run = zyblctl(dir.path(), {QStringLiteral("init")});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QVERIFY(libraryCodes(dir.path()) >= 500);
+        QVERIFY2(run.out.contains(QStringLiteral("ZYBLBMKLib.db: created or filled, %1 codes").arg(libraryCodes(dir.path()))),
+                 qPrintable(run.out));
+    }
+
+    void importIcd10()
+    {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("hospital.csv"));
+        writeFile(csv, Gbk::fromUnicode(QStringLiteral("编码,名称\r\nI10,原发性高血压\r\nI1O,笔误\r\n"
+                                                       "J18.9,\"肺炎, 未特指\"\r\n")));
+        // No library yet: the file is created holding the hospital's codes only.
+        const Run run = zyblctl(dir.path(), {QStringLiteral("import-icd10"), QStringLiteral("hospital.csv")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QStringLiteral("line 3: not an ICD-10 code: I1O\n"));
+        QCOMPARE(run.out, QStringLiteral("imported 2 codes, skipped 1 lines\n"));
+        QCOMPARE(libraryCodes(dir.path()), 2);
+        QCOMPARE(nameOf(dir.path(), QStringLiteral("J18.9")), QStringLiteral("肺炎, 未特指"));
+
+        // Nothing usable, or nothing to read: the library keeps its codes.
+        writeFile(csv, QByteArray("code,name\nI10,\n"));
+        const Run bad = zyblctl(dir.path(), {QStringLiteral("import-icd10"), QStringLiteral("hospital.csv")});
+        QCOMPARE(bad.status, 1);
+        QVERIFY(bad.err.startsWith(QStringLiteral("line 2: missing name\n")));
+        const Run missing = zyblctl(dir.path(), {QStringLiteral("import-icd10"), QStringLiteral("none.csv")});
+        QCOMPARE(missing.status, 1);
+        QVERIFY(missing.err.contains(QStringLiteral("none.csv")));
+        QCOMPARE(libraryCodes(dir.path()), 2);
+        QCOMPARE(nameOf(dir.path(), QStringLiteral("I10")), QStringLiteral("原发性高血压"));
     }
 
     void initOnDataLinkFile()
