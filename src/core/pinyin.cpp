@@ -34,21 +34,18 @@ char initialOf(unsigned code)
 QString GetPinYinInitials(const QString &text)
 {
     QString result;
-    if (text.isEmpty())
-        return result;
-    // Every character is taken as two GBK bytes: character i reads bytes 2i and
-    // 2i+1. ASCII characters therefore shift the pairing, as the stored search
-    // codes of existing libraries expect.
-    const QByteArray gbk = Gbk::fromUnicode(text);
-    const qsizetype characters = text.size();
-    result.reserve(characters);
-    for (qsizetype i = 0; i < characters; ++i) {
-        const qsizetype end = qMin<qsizetype>(2 * i + 2, gbk.size());
-        unsigned code = 0;
-        if (end >= 2)
-            code = unsigned(uchar(gbk.at(end - 2))) * 256 + unsigned(uchar(gbk.at(end - 1)));
-        else if (end == 1)
-            code = unsigned(uchar(gbk.at(0))) * 256;
+    result.reserve(text.size());
+    // Each character by its own GBK code. (Pairing the bytes of the whole text
+    // two by two went wrong after the first one-byte character: "2型糖尿病"
+    // came out as " TQ B".) Letters and digits stand for themselves, so that
+    // "IgA肾病" is found by "IGA".
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            result += c.isLetterOrNumber() ? c.toUpper() : QLatin1Char(' ');
+            continue;
+        }
+        const QByteArray gbk = Gbk::fromUnicode(QString(c));
+        const unsigned code = gbk.size() == 2 ? unsigned(uchar(gbk.at(0))) * 256 + unsigned(uchar(gbk.at(1))) : 0;
         result += QLatin1Char(initialOf(code));
     }
     return result;

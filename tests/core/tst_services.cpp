@@ -233,8 +233,10 @@ private slots:
         QTest::newRow("D1A0") << "薛" << "X";
         QTest::newRow("second level D8A1") << "亍" << " ";
         QTest::newRow("first and last codes") << "啊座" << "AZ";
-        QTest::newRow("ascii only") << "AB" << "  ";
-        QTest::newRow("ascii shifts the pairing") << "A张" << " Z";
+        QTest::newRow("letters and digits stand for themselves") << "Ab9" << "AB9";
+        QTest::newRow("each character by its own code") << "2型糖尿病" << "2XTNB";
+        QTest::newRow("mixed") << "IgA肾病" << "IGASB";
+        QTest::newRow("punctuation") << "高血压(原发性)" << "GXY YFX ";
         QTest::newRow("common name") << "欧阳明日" << "OYMR";
         QTest::newRow("drug") << "阿莫西林胶囊" << "AMXLJN";
         QTest::newRow("outside GBK") << "😀" << "  ";
