@@ -14,9 +14,8 @@ TCasePage::TCasePage(const QString &caption, quint32 readRight, QWidget *parent)
     font.setBold(true);
     m_Label_Caption->setFont(font);
     m_Label_Caption->setStyleSheet(QStringLiteral("color: #008080;"));
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_Label_Caption, 0, Qt::AlignLeft | Qt::AlignTop);
-    layout->addStretch(1);
+    m_PageLayout = new QVBoxLayout(this);
+    m_PageLayout->addWidget(m_Label_Caption, 0, Qt::AlignLeft | Qt::AlignTop);
 }
 
 void TCasePage::AttachCase(TCaseObject &caseObject, const CUserSecurityData &user)

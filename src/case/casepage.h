@@ -5,6 +5,7 @@
 #include <QFrame>
 
 class QLabel;
+class QVBoxLayout;
 class TCaseObject;
 
 // One page of the case window. The window attaches every page to its case
@@ -36,6 +37,8 @@ protected:
     const CUserSecurityData &user() const { return m_user; }
 
     QLabel *m_Label_Caption;
+    // The caption on top; a page adds its controls below it.
+    QVBoxLayout *m_PageLayout;
 
 private:
     QString m_caption;

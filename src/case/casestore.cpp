@@ -2,6 +2,7 @@
 
 #include "case/caseobject.h"
 #include "core/database.h"
+#include "core/jpegcodec.h"
 #include "core/oledate.h"
 
 #include <QSqlQuery>
@@ -342,4 +343,53 @@ QByteArray CaseStore::PatientImage(int caseSN)
     q.prepare(QStringLiteral("SELECT \"PatientImage\" FROM \"ZYBL_CaseLibrary\" WHERE \"CaseSN\" = :SQLCaseSN"));
     q.bindValue(QStringLiteral(":SQLCaseSN"), caseSN);
     return q.exec() && q.next() ? q.value(0).toByteArray() : QByteArray();
+}
+
+bool CaseStore::loadPicture(const char *column, const QString &caseNumber, QImage *image)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("SELECT %1 FROM \"ZYBL_CaseLibrary\" WHERE \"PatientID\" = :SQLPatientID")
+                  .arg(Db::quoted(QString::fromLatin1(column))));
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    if (!q.exec() || !q.next())
+        return false;
+    const QByteArray jpeg = q.value(0).toByteArray();
+    if (jpeg.isEmpty() || !JpegCodec::decode(jpeg, image)) {
+        *image = QImage();
+        return false;
+    }
+    return true;
+}
+
+bool CaseStore::storePicture(const char *column, const QString &caseNumber, const QImage *image)
+{
+    QByteArray jpeg;
+    if (image && !image->isNull() && !JpegCodec::encode(*image, &jpeg))
+        return false;
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("UPDATE \"ZYBL_CaseLibrary\" SET %1 = :SQLPicture WHERE \"PatientID\" = :SQLPatientID")
+                  .arg(Db::quoted(QString::fromLatin1(column))));
+    q.bindValue(QStringLiteral(":SQLPicture"), jpeg);
+    q.bindValue(QStringLiteral(":SQLPatientID"), caseNumber);
+    return changedOneRow(q);
+}
+
+bool CaseStore::LoadPatientPicture(const QString &caseNumber, QImage *image)
+{
+    return loadPicture("PatientImage", caseNumber, image);
+}
+
+bool CaseStore::StorePatientPicture(const QString &caseNumber, const QImage *image)
+{
+    return storePicture("PatientImage", caseNumber, image);
+}
+
+bool CaseStore::LoadReferencePicture(const QString &caseNumber, int index, QImage *image)
+{
+    return (index == 0 || index == 1) && loadPicture(index == 0 ? "P1" : "P2", caseNumber, image);
+}
+
+bool CaseStore::StoreReferencePicture(const QString &caseNumber, int index, const QImage *image)
+{
+    return (index == 0 || index == 1) && storePicture(index == 0 ? "P1" : "P2", caseNumber, image);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QImage>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -107,6 +108,16 @@ public:
     // The photograph of one case (JPEG bytes, possibly empty).
     QByteArray PatientImage(int caseSN);
 
+    // The pictures kept in the case row, as JPEG. Loading: false without a
+    // row (the image untouched), and false with an empty image when the
+    // column is empty or does not decode. Storing: nullptr empties the
+    // column; false without a row or when the write fails.
+    bool LoadPatientPicture(const QString &caseNumber, QImage *image);
+    bool StorePatientPicture(const QString &caseNumber, const QImage *image);
+    // Reference pictures 0 and 1 (columns P1 and P2).
+    bool LoadReferencePicture(const QString &caseNumber, int index, QImage *image);
+    bool StoreReferencePicture(const QString &caseNumber, int index, const QImage *image);
+
     // Codes of the searchable columns; 0 for any other text.
     static int DiplomaCode(const QString &education);
     static int MarryCode(const QString &marriage);
@@ -114,6 +125,8 @@ public:
 
 private:
     static QList<CaseListRow> readRows(QSqlQuery &q);
+    bool loadPicture(const char *column, const QString &caseNumber, QImage *image);
+    bool storePicture(const char *column, const QString &caseNumber, const QImage *image);
     // Reads a free case, or (`sealedBy`) one that `userSN` holds sealed.
     bool load(bool sealedBy, int userSN, const QString &caseNumber, TCaseObject &caseObject, QString *error);
     // Writes while the case is free, or (`sealedBy`) while `userSN` holds its seal.

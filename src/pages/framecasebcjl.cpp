@@ -2,6 +2,9 @@
 
 #include "core/rights.h"
 
+#include <QVBoxLayout>
+
 Tm_FrameCaseBCJL::Tm_FrameCaseBCJL(QWidget *parent) : TCasePage(QStringLiteral("病程记录"), Rights::ReadProgressNotes, parent)
 {
+    m_PageLayout->addStretch(1);
 }

@@ -2,6 +2,9 @@
 
 #include "core/rights.h"
 
+#include <QVBoxLayout>
+
 Tm_FrameCaseCFJL::Tm_FrameCaseCFJL(QWidget *parent) : TCasePage(QStringLiteral("电子处方"), Rights::ReadRecipe, parent)
 {
+    m_PageLayout->addStretch(1);
 }
