@@ -10,6 +10,7 @@
 #include "core/prompter.h"
 #include "core/rights.h"
 #include "core/settings.h"
+#include "core/statuspanels.h"
 #include "pages/framecasebcjl.h"
 #include "pages/framecaseblsy.h"
 #include "pages/framecasefzjc.h"
@@ -215,15 +216,8 @@ void TCaseDataForm::createStatusBar()
     m_StatusBar_CaseRecord = new QStatusBar(this);
     m_StatusBar_CaseRecord->setObjectName(QStringLiteral("m_StatusBar_CaseRecord"));
     m_StatusBar_CaseRecord->setSizeGripEnabled(false);
-    const int stretch[] = {0, 0, 0, 0, 0, 1};
-    for (int i = 0; i < 6; ++i) {
-        auto *label = new QLabel(m_StatusBar_CaseRecord);
-        label->setObjectName(QStringLiteral("m_StatusPanel_%1").arg(i));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setContentsMargins(6, 0, 6, 0);
-        m_StatusBar_CaseRecord->addWidget(label, stretch[i]);
-        m_StatusPanels[i] = label;
-    }
+    const QList<QLabel *> panels = AddStatusPanels(m_StatusBar_CaseRecord, {0, 0, 0, 0, 0, 1});
+    std::copy(panels.begin(), panels.end(), m_StatusPanels.begin());
     m_StatusPanels[0]->setText(QStringLiteral("青岚舟软件"));
     refreshStatusBar();
 }

@@ -11,6 +11,7 @@
 #include "core/prompter.h"
 #include "core/rights.h"
 #include "core/settings.h"
+#include "core/statuspanels.h"
 
 #include <QAudioOutput>
 #include <QButtonGroup>
@@ -786,16 +787,12 @@ void TMainForm::createStatusBar()
     m_StatusBar_Main = new QStatusBar(this);
     m_StatusBar_Main->setObjectName(QStringLiteral("m_StatusBar_Main"));
     setStatusBar(m_StatusBar_Main);
-    QLabel **panels[] = {&m_StatusPanel_0, &m_StatusPanel_1, &m_StatusPanel_2, &m_StatusPanel_3, &m_StatusPanel_4};
-    const int stretch[] = {0, 1, 0, 0, 0};
-    for (int i = 0; i < 5; ++i) {
-        auto *label = new QLabel(m_StatusBar_Main);
-        label->setObjectName(QStringLiteral("m_StatusPanel_%1").arg(i));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setContentsMargins(6, 0, 6, 0);
-        m_StatusBar_Main->addWidget(label, stretch[i]);
-        *panels[i] = label;
-    }
+    const QList<QLabel *> panels = AddStatusPanels(m_StatusBar_Main, {0, 1, 0, 0, 0});
+    m_StatusPanel_0 = panels.at(0);
+    m_StatusPanel_1 = panels.at(1);
+    m_StatusPanel_2 = panels.at(2);
+    m_StatusPanel_3 = panels.at(3);
+    m_StatusPanel_4 = panels.at(4);
     const QFontMetrics metrics(m_StatusPanel_4->font());
     m_StatusPanel_2->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("操作者:王王王王王")) + 16);
     m_StatusPanel_3->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("所属科室:王王王王王")) + 16);
