@@ -4,9 +4,11 @@
 #include "core/settings.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QToolBar>
 #include <cmath>
 
@@ -206,6 +208,11 @@ void ShowPrintPreview(const QString &title, const std::function<void(PrintJob &)
     printer.setDocName(title);
     QPrintPreviewDialog preview(&printer, parent);
     preview.setWindowTitle(QStringLiteral("打印预览 - ") + title);
+    // Big enough to read a page at a glance, within the screen.
+    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableGeometry().size();
+        preview.resize(qMin(900, room.width()), qMin(1000, room.height() - 40));
+    }
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter *target) {
         PrintJob job(target);
         if (job.begin(title)) {
