@@ -82,6 +82,18 @@ bool openPostgres(const DbConfig &config, const QString &name, QString *error)
     return true;
 }
 
+QString escapedForLike(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    return escaped;
+}
+
 } // namespace
 
 namespace Db {
@@ -129,14 +141,12 @@ QString quoted(const QString &identifier)
 
 QString containsPattern(const QString &text)
 {
-    QString escaped;
-    escaped.reserve(text.size() + 2);
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
+    return QLatin1Char('%') + escapedForLike(text) + QLatin1Char('%');
+}
+
+QString prefixPattern(const QString &text)
+{
+    return escapedForLike(text) + QLatin1Char('%');
 }
 
 QString likeClause(const Dialect dialect, const QString &column, const QString &param, const QString &text)

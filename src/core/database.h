@@ -31,6 +31,8 @@ QString quoted(const QString &identifier);
 // A LIKE pattern that matches `text` anywhere, with % _ and \ taken literally;
 // use it with likeClause(), which adds the ESCAPE and the case rule.
 QString containsPattern(const QString &text);
+// The same for text that the value must start with.
+QString prefixPattern(const QString &text);
 // `"column" LIKE :param ESCAPE '\'`, case-insensitive on both databases.
 // Given the text searched for, PostgreSQL's slower ILIKE is used only when
 // that text has letters with a case (Chinese characters and digits have none).

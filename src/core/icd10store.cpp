@@ -14,6 +14,22 @@ int Icd10Store::count()
     return q.value(0).toInt();
 }
 
+QList<Icd10Catalogue::Entry> Icd10Store::FindByPinYin(const QString &initials, bool *ok)
+{
+    QList<Icd10Catalogue::Entry> entries;
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT \"BM\", \"MC\" FROM \"BMK_Icd10\" WHERE %1 ORDER BY \"BM\"")
+                  .arg(Db::likeClause(Db::dialectOf(m_db), QStringLiteral("PY"), QStringLiteral(":SQLPinYin"), initials)));
+    q.bindValue(QStringLiteral(":SQLPinYin"), Db::prefixPattern(initials));
+    const bool read = q.exec();
+    while (read && q.next())
+        entries.append({q.value(0).toString(), q.value(1).toString()});
+    if (ok)
+        *ok = read;
+    return entries;
+}
+
 bool Icd10Store::replaceAll(const QList<Icd10Catalogue::Entry> &entries, QString *error)
 {
     // Initials of a long name would overflow the search column; the doctor

@@ -14,6 +14,11 @@ public:
     // Number of codes, -1 when the table cannot be read.
     int count();
 
+    // The codes whose pinyin initials start with `initials` (% and _ taken
+    // literally, letters in either case), in code order. Empty with `ok`
+    // false when the table cannot be read.
+    QList<Icd10Catalogue::Entry> FindByPinYin(const QString &initials, bool *ok = nullptr);
+
     // Replaces every row with `entries` (RecordSN 1..n, PY their pinyin
     // initials) in one transaction: on failure the old rows stay and `error`
     // says why.
