@@ -10,6 +10,8 @@
 #include "core/prompter.h"
 #include "core/rights.h"
 #include "core/settings.h"
+#include "pages/diagnosisstore.h"
+#include "pages/lczddlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -684,6 +686,27 @@ void Tm_FrameCaseBLSY::viewPicture(int which)
 
 void Tm_FrameCaseBLSY::editDiagnoses()
 {
+    if (!caseObject())
+        return;
+    {
+        Tm_LCZDDlg dialog(this, *caseObject());
+        dialog.exec();
+    }
+    // The dialog keeps its own table; the grid shows the first six of it and
+    // reaches the case object with the next save.
+    for (int r = 0; r < kDiagnosisRows; ++r)
+        for (int c = 0; c < 4; ++c)
+            m_BLSY_LCZDQK->item(r, c)->setText(QString());
+    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
+    const QList<DiagnosisStore::DiagnosisRow> rows =
+        DiagnosisStore(dm ? dm->mainDb() : QSqlDatabase()).ListDiagnoses(caseObject()->CaseNumber);
+    for (int r = 0; r < kDiagnosisRows && r < rows.size(); ++r) {
+        const DiagnosisStore::DiagnosisRow &row = rows.at(r);
+        const QString cells[] = {row.name.trimmed(), row.date.isValid() ? row.date.toString(QStringLiteral("yyyy-MM-dd")) : QString(),
+                                 row.icd10.trimmed(), row.memo.trimmed()};
+        for (int c = 0; c < 4; ++c)
+            m_BLSY_LCZDQK->item(r, c)->setText(cells[c]);
+    }
 }
 
 // --- printing ---------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "case/casestore.h"
 #include "common/pdftext.h"
 #include "common/recordingdevice.h"
+#include "common/modal.h"
 #include "common/scriptedprompter.h"
 #include "core/casedatamodule.h"
 #include "core/jpegcodec.h"
@@ -12,7 +13,10 @@
 #include "core/printjob.h"
 #include "core/rights.h"
 #include "core/settings.h"
+#include "case/casedataform.h"
+#include "pages/diagnosisstore.h"
 #include "pages/framecaseblsy.h"
+#include "pages/lczddlg.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -20,6 +24,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QSqlQuery>
@@ -519,6 +524,76 @@ private slots:
             QVERIFY2(inside.contains(picture.target), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(picture.target.x())
                                                                   .arg(picture.target.y()).arg(picture.target.width())
                                                                   .arg(picture.target.height())));
+    }
+
+    void diagnosisGridShowsTheFirstSix()
+    {
+        DiagnosisStore store(m_module->mainDb());
+        for (int i = 0; i < 8; ++i) {
+            DiagnosisStore::DiagnosisRow row;
+            row.caseSN = kCase;
+            row.name = QStringLiteral(" 诊断%1 ").arg(i);
+            row.date = QDate(2026, 1, 1 + i).startOfDay();
+            row.icd10 = QStringLiteral("I%1 ").arg(20 + i);
+            row.memo = QStringLiteral(" 备注%1").arg(i);
+            QVERIFY(store.AddDiagnosis(row));
+        }
+        auto page = attached();
+        whenShown<Tm_LCZDDlg>([](Tm_LCZDDlg *dialog) { dialog->reject(); });
+        emit page->m_BLSY_LCZDQK->cellDoubleClicked(2, 1);
+        for (int r = 0; r < Tm_FrameCaseBLSY::kDiagnosisRows; ++r) {
+            QCOMPARE(page->m_BLSY_LCZDQK->item(r, 0)->text(), QStringLiteral("诊断%1").arg(r));
+            QCOMPARE(page->m_BLSY_LCZDQK->item(r, 1)->text(), QDate(2026, 1, 1 + r).toString(Qt::ISODate));
+            QCOMPARE(page->m_BLSY_LCZDQK->item(r, 2)->text(), QStringLiteral("I%1").arg(20 + r));
+            QCOMPARE(page->m_BLSY_LCZDQK->item(r, 3)->text(), QStringLiteral("备注%1").arg(r));
+        }
+        TCaseObject stored = m_case;
+        page->StoreToCase(stored);
+        QCOMPARE(stored.OutpatientDiagnoses[5][0], QStringLiteral("诊断5"));
+    }
+
+    // A doctor's visit in the case window: edit, a diagnosis found by pinyin, a
+    // photograph, save, close, reopen with everything kept, print.
+    void wholeVisitInTheCaseWindow()
+    {
+        Settings::writeText(Settings::kGeneralSection, QStringLiteral("SaveHintCloseCase"), QStringLiteral("0"));
+        const QString number = QString::number(kCase);
+        {
+            TCaseDataForm form(nullptr, number, doctor(Rights::allRights()), 30);
+            form.show();
+            auto *front = qobject_cast<Tm_FrameCaseBLSY *>(form.page(TCaseDataForm::BLSY));
+            QVERIFY(front);
+            front->m_BLSY_JTDZ->setText(QStringLiteral("澄岭市北山区青岚大道9号"));
+            whenShown<Tm_LCZDDlg>([](Tm_LCZDDlg *dialog) {
+                dialog->m_Edit_Name->setText(QStringLiteral("高血压性心脏病"));
+                QTest::keyClicks(dialog->m_Edit_PY, QStringLiteral("GXYXXZ"));
+                QVERIFY(dialog->m_DBGrid_ICD->isVisible());
+                QCOMPARE(dialog->m_Edit_ICD10->text(), QStringLiteral("I11.0"));
+                QTest::mouseClick(dialog->m_BitBtn_Append, Qt::LeftButton);
+                QTest::mouseClick(dialog->m_BitBtn_Exit, Qt::LeftButton);
+            });
+            emit front->m_BLSY_LCZDQK->cellDoubleClicked(0, 0);
+            QCOMPARE(front->m_BLSY_LCZDQK->item(0, 2)->text(), QStringLiteral("I11.0"));
+            ScriptedPrompter script;
+            script.answerFile(writeJpeg(QStringLiteral("face.jpg"), testImage(90, 120, Qt::darkYellow)));
+            front->m_Menu_ImportPicture->trigger();
+            QVERIFY(form.SaveCase());
+            QVERIFY(form.close());
+        }
+        TCaseDataForm again(nullptr, number, doctor(Rights::allRights()), 30);
+        again.show();
+        QVERIFY(!again.loadFailed());
+        auto *front = qobject_cast<Tm_FrameCaseBLSY *>(again.page(TCaseDataForm::BLSY));
+        QCOMPARE(front->m_BLSY_JTDZ->text(), QStringLiteral("澄岭市北山区青岚大道9号"));
+        QCOMPARE(front->m_BLSY_LCZDQK->item(0, 0)->text(), QStringLiteral("高血压性心脏病"));
+        QCOMPARE(front->m_BLSY_LCZDQK->item(0, 1)->text(), QDate::currentDate().toString(Qt::ISODate));
+        QCOMPARE(front->photograph().size(), QSize(90, 120));
+        QCOMPARE(again.m_StatusPanels[5]->text(), QStringLiteral("住宅地址:澄岭市北山区青岚大道9号"));
+        const QString pdf = m_dir->filePath(QStringLiteral("visit.pdf"));
+        QVERIFY(PrintToPdf(pdf, QStringLiteral("病历系统-病历首页打印"), [&](PrintJob &job) { front->RenderPage(job); }));
+        const QString text = PdfText(pdf);
+        QVERIFY(text.contains(QStringLiteral("高血压性心脏病")));
+        QVERIFY(text.contains(QStringLiteral("I11.0")));
     }
 
     void printsToPdf()
