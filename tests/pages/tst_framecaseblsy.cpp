@@ -404,7 +404,8 @@ private slots:
         const QString log = m_dir->filePath(QStringLiteral("viewed.txt"));
         QFile script(m_dir->filePath(QStringLiteral("viewer.sh")));
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\n").arg(log).toUtf8());
+        // Written aside and moved, so the log appears whole.
+        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1.part' && mv '%1.part' '%1'\n").arg(log).toUtf8());
         script.close();
         script.setPermissions(script.permissions() | QFile::ExeOwner);
         QFile notes(m_dir->filePath(QStringLiteral("notes.txt")));
