@@ -8,6 +8,7 @@
 #include "core/loginstore.h"
 #include "core/oledate.h"
 #include "core/pinyin.h"
+#include "pages/diagnosisstore.h"
 
 #include <QHash>
 
@@ -213,7 +214,13 @@ bool Ensure(QString *error)
         n.inHospitalDate = admitted;
         n.sectionSN = sections[p.department];
         n.ownDoctorSN = p.department == 0 ? doctor : -1;
-        const bool added = caseSN >= 0 && cases.AddCase(n, c)
+        DiagnosisStore::DiagnosisRow diagnosis;
+        diagnosis.caseSN = caseSN;
+        diagnosis.name = c.MainDiagnose;
+        diagnosis.date = admitted.date().startOfDay();
+        diagnosis.icd10 = c.MainDiagnoseICD10;
+        diagnosis.memo = QStringLiteral("门诊初诊");
+        const bool added = caseSN >= 0 && cases.AddCase(n, c) && DiagnosisStore(db).AddDiagnosis(diagnosis)
                            // The searchable copies of the particulars, as every later save writes them.
                            && cases.SaveCase(QString::number(caseSN), c)
                            && (!p.discharged || cases.DischargeCase(caseSN, admitted.addDays(6)));
