@@ -742,14 +742,23 @@ void Tm_FrameCaseBLSY::RenderPage(PrintJob &job)
     const QFontMetrics fm = p.fontMetrics();
     const int L = fm.height() + fm.leading();
     const int W = fm.horizontalAdvance(QStringLiteral("正"));
-    // A text at (x, y) for its top, cut short with an ellipsis before `limit`
-    // so that a long entry never runs into the next one.
+    // A text at (x, y) for its top that never runs into the next entry before
+    // `limit`: a little too long, it is set narrower; far too long, it is cut
+    // short with an ellipsis.
     auto text = [&](int x, int y, const QString &s, int limit, int height) {
-        const int width = limit - x;
+        const int width = limit - x - W / 4; // a small gap before the next entry
         if (width <= 0)
             return;
+        const QFont normal = p.font();
+        const int advance = fm.horizontalAdvance(s);
+        if (advance > width) {
+            QFont narrow = normal;
+            narrow.setStretch(qMax(70, 100 * width / advance));
+            p.setFont(narrow);
+        }
         p.drawText(QRect(x, y, width, height), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   fm.elidedText(s, Qt::ElideRight, width));
+                   p.fontMetrics().elidedText(s, Qt::ElideRight, width));
+        p.setFont(normal);
     };
     // Pictures keep their proportions inside their box, and the box stays on the page.
     auto picture = [&](QRect box, const QImage &image) {
