@@ -3,7 +3,6 @@
 #include "case/caseobject.h"
 #include "case/casepage.h"
 #include "case/casestore.h"
-#include "core/casedatamodule.h"
 #include "core/imagelists.h"
 #include "core/launchers.h"
 #include "core/mainform.h"
@@ -46,12 +45,6 @@ TCasePage *makeRealPage(int index, QWidget *parent)
     case TCaseDataForm::JCJL: return new Tm_FrameCaseJCJL(parent);
     default: return new Tm_FrameCaseFZJC(parent);
     }
-}
-
-CaseStore caseStore()
-{
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    return CaseStore(dm ? dm->mainDb() : QSqlDatabase());
 }
 
 } // namespace
@@ -260,7 +253,7 @@ void TCaseDataForm::showEvent(QShowEvent *event)
 
 void TCaseDataForm::openOnShow()
 {
-    CaseStore store = caseStore();
+    CaseStore store = CaseStore::current();
     // Seal first and read under the seal: whatever this window loads is what
     // nobody else can change until it closes. A case that is missing or sealed
     // by anyone (this operator included) cannot be sealed.
@@ -334,7 +327,7 @@ bool TCaseDataForm::SaveCase()
     m_BLSY->StoreToCase(*m_case);
     // One statement that writes only while this operator holds the seal: the
     // seal is never lifted, so no other workstation can slip in during a save.
-    const bool saved = caseStore().SaveSealedCase(m_user.UserSN, m_caseNumber, *m_case);
+    const bool saved = CaseStore::current().SaveSealedCase(m_user.UserSN, m_caseNumber, *m_case);
     if (!saved)
         Prompter::instance().message(QStringLiteral("数据保存失败!当前的病案号可能已被他人锁定!\n请稍后再试!"), kPrompt,
                                      Prompter::Icon::Information);
@@ -404,5 +397,5 @@ void TCaseDataForm::finishClose()
     m_closed = true;
     // Only the seal this window took; a failed open took none that is left.
     if (m_case && !m_loadFailed)
-        caseStore().UnlockCase(m_user.UserSN, m_caseNumber);
+        CaseStore::current().UnlockCase(m_user.UserSN, m_caseNumber);
 }

@@ -44,8 +44,7 @@ Tm_CaseListDlg::Tm_CaseListDlg(const CUserSecurityData &, const QString &prompt,
                                   QStringLiteral("五笔编码选择病案"), QStringLiteral("病人名称选择病案"),
                                   QStringLiteral("主要诊断选择病案")});
 
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    m_model = new CaseListModel(dm ? dm->mainDb() : QSqlDatabase(), CaseListModel::Layout::List, this);
+    m_model = new CaseListModel(Tm_CaseDataModule::currentMainDb(), CaseListModel::Layout::List, this);
     m_DBGrid_CaseList = new QTableView(this);
     m_DBGrid_CaseList->setObjectName(QStringLiteral("m_DBGrid_CaseList"));
     m_DBGrid_CaseList->setToolTip(QStringLiteral("系统病案列表"));
@@ -104,12 +103,11 @@ void Tm_CaseListDlg::refilter()
 void Tm_CaseListDlg::showPicture()
 {
     const CaseListRow *r = m_model->row(m_DBGrid_CaseList->currentIndex().row());
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    if (!r || !dm)
+    if (!r)
         return;
     // Only the current row's photograph is read; one that does not decode leaves the last one.
     QImage picture;
-    const QByteArray bytes = CaseStore(dm->mainDb()).PatientImage(r->caseSN);
+    const QByteArray bytes = CaseStore::current().PatientImage(r->caseSN);
     if (!bytes.isEmpty() && JpegCodec::decode(bytes, &picture))
         m_Image->setPixmap(QPixmap::fromImage(picture).scaled(m_Image->size() - QSize(4, 4), Qt::KeepAspectRatio,
                                                               Qt::SmoothTransformation));

@@ -47,8 +47,7 @@ Tm_CaseSearchDlg::Tm_CaseSearchDlg(QWidget *parent) : QDialog(parent)
     m_BitBtn_Search->setObjectName(QStringLiteral("m_BitBtn_Search"));
     m_BitBtn_Search->setDefault(true);
 
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    m_model = new CaseListModel(dm ? dm->mainDb() : QSqlDatabase(), CaseListModel::Layout::Search, this);
+    m_model = new CaseListModel(Tm_CaseDataModule::currentMainDb(), CaseListModel::Layout::Search, this);
     m_DBGrid_CaseList = new QTableView(this);
     m_DBGrid_CaseList->setObjectName(QStringLiteral("m_DBGrid_CaseList"));
     m_DBGrid_CaseList->setToolTip(QStringLiteral("病案检索结果"));

@@ -1,6 +1,7 @@
 #include "case/casestore.h"
 
 #include "case/caseobject.h"
+#include "core/casedatamodule.h"
 #include "core/database.h"
 #include "core/jpegcodec.h"
 #include "core/oledate.h"
@@ -45,6 +46,11 @@ int CaseStore::MarryCode(const QString &marriage)
 int CaseStore::BloodTypeCode(const QString &bloodType)
 {
     return codeOf(bloodType, {"A型", "B型", "AB型", "O型"});
+}
+
+CaseStore CaseStore::current()
+{
+    return CaseStore(Tm_CaseDataModule::currentMainDb());
 }
 
 bool CaseStore::LoadCase(const QString &caseNumber, TCaseObject &caseObject, QString *error)

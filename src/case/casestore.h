@@ -64,6 +64,8 @@ class CaseStore
 {
 public:
     explicit CaseStore(const QSqlDatabase &db) : m_db(db) {}
+    // On the running data module's database (the screens' store).
+    static CaseStore current();
 
     // Fills `caseObject` from a case that exists and is not sealed. A stored
     // form that does not read completely fails the load, so that a half-read

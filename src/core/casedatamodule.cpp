@@ -52,6 +52,18 @@ QSqlDatabase Tm_CaseDataModule::mainDb() const
     return QSqlDatabase::database(m_mainName, false);
 }
 
+QSqlDatabase Tm_CaseDataModule::currentMainDb()
+{
+    Tm_CaseDataModule *dm = instance();
+    return dm ? dm->mainDb() : QSqlDatabase();
+}
+
+QSqlDatabase Tm_CaseDataModule::currentIcd10Db()
+{
+    Tm_CaseDataModule *dm = instance();
+    return dm ? dm->icd10Db() : QSqlDatabase();
+}
+
 QSqlDatabase Tm_CaseDataModule::icd10Db() const
 {
     return QSqlDatabase::database(m_icd10Name, false);

@@ -26,6 +26,10 @@ public:
     ~Tm_CaseDataModule() override;
 
     static Tm_CaseDataModule *instance();
+    // The databases of the running data module for the screens' stores; without
+    // one an invalid handle, on which every statement fails.
+    static QSqlDatabase currentMainDb();
+    static QSqlDatabase currentIcd10Db();
 
     QSqlDatabase mainDb() const;     // every table but the ICD-10 catalogue
     QSqlDatabase icd10Db() const;    // the read-only diagnosis library

@@ -42,12 +42,6 @@ const QString kJpegFilter = QStringLiteral("JPEG格式图片 (*.JPG *.jpg *.jpeg
 const QString kUnreadable = QStringLiteral("你选择的图片格式不能识别,只支持JPG文件格式!");
 const QString kExportError = QStringLiteral("照片导出发生错误!");
 
-CaseStore caseStore()
-{
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    return CaseStore(dm ? dm->mainDb() : QSqlDatabase());
-}
-
 QLineEdit *makeEdit(QWidget *parent, const char *name, int maxLength = 0)
 {
     auto *edit = new QLineEdit(parent);
@@ -430,7 +424,7 @@ void Tm_FrameCaseBLSY::AttachCase(TCaseObject &caseObject, const CUserSecurityDa
     m_Label_RightHint->setVisible(!mayRead);
     m_Panel_Content->setEnabled(mayEdit());
 
-    CaseStore store = caseStore();
+    CaseStore store = CaseStore::current();
     const QString number = caseNumberText();
     QImage image;
     showPicture(0, store.LoadPatientPicture(number, &image) ? image : QImage());
@@ -584,7 +578,7 @@ void Tm_FrameCaseBLSY::showPicture(int which, const QImage &image)
 
 bool Tm_FrameCaseBLSY::storePicture(int which, const QImage *image)
 {
-    CaseStore store = caseStore();
+    CaseStore store = CaseStore::current();
     const QString number = caseNumberText();
     const bool stored = which == 0 ? store.StorePatientPicture(number, image)
                                    : store.StoreReferencePicture(number, which - 1, image);
@@ -697,9 +691,8 @@ void Tm_FrameCaseBLSY::editDiagnoses()
     for (int r = 0; r < kDiagnosisRows; ++r)
         for (int c = 0; c < 4; ++c)
             m_BLSY_LCZDQK->item(r, c)->setText(QString());
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
     const QList<DiagnosisStore::DiagnosisRow> rows =
-        DiagnosisStore(dm ? dm->mainDb() : QSqlDatabase()).ListDiagnoses(caseObject()->CaseNumber);
+        DiagnosisStore(Tm_CaseDataModule::currentMainDb()).ListDiagnoses(caseObject()->CaseNumber);
     for (int r = 0; r < kDiagnosisRows && r < rows.size(); ++r) {
         const DiagnosisStore::DiagnosisRow &row = rows.at(r);
         const QString cells[] = {row.name.trimmed(), row.date.isValid() ? row.date.toString(QStringLiteral("yyyy-MM-dd")) : QString(),

@@ -48,17 +48,6 @@ QString withoutTrailingBlanks(const QString &text)
     return text.left(end);
 }
 
-QSqlDatabase mainDb()
-{
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    return dm ? dm->mainDb() : QSqlDatabase();
-}
-
-QSqlDatabase icd10Db()
-{
-    Tm_CaseDataModule *dm = Tm_CaseDataModule::instance();
-    return dm ? dm->icd10Db() : QSqlDatabase();
-}
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, int maxLength = 0)
 {
@@ -255,7 +244,7 @@ Tm_LCZDDlg::~Tm_LCZDDlg() = default;
 void Tm_LCZDDlg::refresh(int current)
 {
     bool ok = false;
-    m_rows = DiagnosisStore(mainDb()).ListDiagnoses(m_caseSN, &ok);
+    m_rows = DiagnosisStore(Tm_CaseDataModule::currentMainDb()).ListDiagnoses(m_caseSN, &ok);
     QList<QStringList> texts;
     for (const DiagnosisStore::DiagnosisRow &r : std::as_const(m_rows))
         texts.append({r.name, r.date.toString(QStringLiteral("yyyy-MM-dd")), r.icd10, r.memo});
@@ -275,7 +264,7 @@ void Tm_LCZDDlg::m_Edit_PYChange()
         return;
     }
     bool ok = false;
-    const QList<Icd10Catalogue::Entry> entries = Icd10Store(icd10Db()).FindByPinYin(initials, &ok);
+    const QList<Icd10Catalogue::Entry> entries = Icd10Store(Tm_CaseDataModule::currentIcd10Db()).FindByPinYin(initials, &ok);
     QList<QStringList> texts;
     for (const Icd10Catalogue::Entry &e : entries)
         texts.append({e.code, e.name});
@@ -385,7 +374,7 @@ void Tm_LCZDDlg::m_BitBtn_AppendClick()
     row.date = m_DateTimePicker_Date->date().startOfDay();
     row.icd10 = m_Edit_ICD10->text();
     row.memo = m_Edit_Memo->text().trimmed();
-    if (!DiagnosisStore(mainDb()).AddDiagnosis(row)) {
+    if (!DiagnosisStore(Tm_CaseDataModule::currentMainDb()).AddDiagnosis(row)) {
         Prompter::instance().message(QStringLiteral("新增诊断失败, 数据库未能保存该诊断!"), kHint, Prompter::Icon::Error);
         return;
     }
@@ -401,7 +390,7 @@ void Tm_LCZDDlg::m_BitBtn_DeleteClick()
     const DiagnosisStore::DiagnosisRow row = m_rows.value(current);
     if (!Prompter::instance().question(QStringLiteral("的确要删除该诊断吗?\n\n") + row.name.trimmed(), kHint))
         return;
-    const bool deleted = DiagnosisStore(mainDb()).DeleteDiagnosis(row.recordSN);
+    const bool deleted = DiagnosisStore(Tm_CaseDataModule::currentMainDb()).DeleteDiagnosis(row.recordSN);
     refresh(current);
     if (!deleted)
         Prompter::instance().message(QStringLiteral("删除诊断失败, 该诊断可能已被他人删除!"), kHint,

@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <atomic>
+#include <cstdio>
 
 namespace TestDb {
 
@@ -116,6 +117,24 @@ bool configFromArguments(const QStringList &args, DbConfig *config, int *consume
         return true;
     }
     return false;
+}
+
+bool openFromArguments(const QStringList &args, int count, const QString &connection, const char *usage,
+                       QStringList *rest)
+{
+    DbConfig config;
+    int next = 0;
+    if (!configFromArguments(args, &config, &next) || args.size() != next + count) {
+        std::fprintf(stderr, "usage: %s\n", usage);
+        return false;
+    }
+    QString error;
+    if (!Db::open(config, connection, Db::OpenMode::ReadWrite, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return false;
+    }
+    *rest = args.mid(next);
+    return true;
 }
 
 void addDialectRows()

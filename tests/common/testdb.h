@@ -45,6 +45,12 @@ private:
 QStringList processArguments(const DbConfig &config);
 // Reads those words from the front of `args`; `consumed` tells how many.
 bool configFromArguments(const QStringList &args, DbConfig *config, int *consumed);
+// A child process's start: reads the database words and then exactly `count`
+// more arguments into `rest`, and opens the database as `connection`. On a
+// wrong command line or a failed open it says why on standard error (`usage`
+// for the former) and gives false.
+bool openFromArguments(const QStringList &args, int count, const QString &connection, const char *usage,
+                       QStringList *rest);
 
 // Adds the two dialects as rows of a data-driven test: column "dialect".
 void addDialectRows();
